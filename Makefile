@@ -1,0 +1,41 @@
+# Flenmark: `make run` and `make test` work on a fresh machine.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps build test test-fast asan run format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# Every test, then the core tests again under AddressSanitizer + UBSan.
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory asan
+
+# The fast tests only (no real encoder, fuzzing or sanitizer runs).
+test-fast: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE slow
+
+asan: deps
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DFLENMARK_GUI=OFF \
+	  -DFLENMARK_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE slow
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+format:
+	@bash scripts/format.sh
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)
