@@ -98,9 +98,13 @@ bool Ffmpeg_Run(const std::string& exe, const std::string& args, ffmpeg_chunk_ha
   return proc.ExitStatus() == 0;
 }
 
+std::string Ffmpeg_QuotePath(std::string_view path) {
+  return Cmd_Quote(path);
+}
+
 bool Ffmpeg_Probe(const std::string& path, media_info& info) {
   info = media_info{};
   std::string text;
-  Ffmpeg_Run(encoder_path, "-i " + Cmd_Quote(path), AppendChunk, &text);
+  Ffmpeg_Run(encoder_path, "-i " + Ffmpeg_QuotePath(path), AppendChunk, &text);
   return Ffmpeg_ParseProbe(text, info);
 }

@@ -83,10 +83,14 @@ bool Ffmpeg_Run(const std::string& exe, const std::string& args, ffmpeg_chunk_ha
 bool Ffmpeg_Run(const std::string& exe, const std::string& args, ffmpeg_chunk_handler handler,
                 void* data, const ffmpeg_idle_handler& idle);
 
+// The text that places `path` between double quotes in an argument text so that the argument
+// split gives back exactly `path`: "\"" + path + "\"" for every path without a double quote
+// and without a trailing backslash (same as Cmd_Quote).
+std::string Ffmpeg_QuotePath(std::string_view path);
+
 // Probes `path` with encoder_path and fills `info` (reset first). True when the console text
 // held a duration line. Throws std::system_error when the encoder cannot be started. The path
-// goes between quotes as Cmd_Quote (foundation/platform/process.h) writes it, which is plain
-// quoting for every path without a double quote or a trailing backslash.
+// goes between quotes as Ffmpeg_QuotePath writes it.
 bool Ffmpeg_Probe(const std::string& path, media_info& info);
 
 // Fills `info` from a probe's console text, as Ffmpeg_Probe does after the run.
