@@ -12,7 +12,7 @@
 namespace {
 
 struct recording_launcher final : os_launcher {
-  std::vector<std::string> log;  // "start <argv joined by |>@<folder>", "wait <argv>"
+  std::vector<std::string> log;   // "start <argv joined by |>@<folder>", "wait <argv>"
   std::vector<int> wait_results;  // answers of RunAndWait in turn; then 0
   bool start_result = true;
   static std::string Join(const std::vector<std::string>& argv) {
@@ -49,7 +49,7 @@ TEST(os_platform_services, FileManagerCallsAndFallbacks) {
   };
   for (const row& r : {
            row{{0}, {kGdbusItems}},
-           row{{-1, 0}, {kGdbusItems, kDbusSendItems}},  // no gdbus installed
+           row{{-1, 0}, {kGdbusItems, kDbusSendItems}},    // no gdbus installed
            row{{1}, {kGdbusItems, "start xdg-open|/v@"}},  // no file manager answered
            row{{-1, -2}, {kGdbusItems, kDbusSendItems, "start xdg-open|/v@"}},
        }) {
@@ -76,10 +76,10 @@ TEST(os_platform_services, OpenRunAndPowerOffArguments) {
   EXPECT_FALSE(services.OpenDocument(""));
   EXPECT_TRUE(services.RunProgram("prog", {"a b", ""}, "/w"));
   services.PowerOff();
-  EXPECT_EQ(launcher.log, (std::vector<std::string>{"start xdg-open|https://example.org/a?b=c@",
-                                                    "start xdg-open|./-name.mp4@",
-                                                    "start prog|a b|@/w",
-                                                    "start systemctl|poweroff@"}));
+  EXPECT_EQ(launcher.log,
+            (std::vector<std::string>{"start xdg-open|https://example.org/a?b=c@",
+                                      "start xdg-open|./-name.mp4@", "start prog|a b|@/w",
+                                      "start systemctl|poweroff@"}));
   launcher.start_result = false;
   EXPECT_FALSE(services.OpenDocument("/v/a.mp4"));
 }

@@ -250,8 +250,8 @@ std::string DeletionDate() {
 bool TrashInto(const std::string& trash, const std::string& abs, const std::string& info_path) {
   if (!MakeDir(trash) || !MakeDir(trash + "/files") || !MakeDir(trash + "/info")) return false;
   const std::string name = abs.substr(abs.rfind('/') + 1);
-  const std::string info_text = "[Trash Info]\nPath=" + UriEscape(info_path) +
-                                "\nDeletionDate=" + DeletionDate() + "\n";
+  const std::string info_text =
+      "[Trash Info]\nPath=" + UriEscape(info_path) + "\nDeletionDate=" + DeletionDate() + "\n";
   for (int n = 1; n < 100000; ++n) {
     std::string candidate = name;
     if (n > 1) {
@@ -286,16 +286,22 @@ bool TrashInto(const std::string& trash, const std::string& abs, const std::stri
 
 }  // namespace
 
-os_services& OsServices() { return g_services != nullptr ? *g_services : SystemServices(); }
+os_services& OsServices() {
+  return g_services != nullptr ? *g_services : SystemServices();
+}
 
-void OsServices_Set(os_services* services) { g_services = services; }
+void OsServices_Set(os_services* services) {
+  g_services = services;
+}
 
 os_launcher& OsLauncher_System() {
   static system_launcher launcher;
   return launcher;
 }
 
-std::string Platform_FileUri(const std::string& path) { return "file://" + UriEscape(path); }
+std::string Platform_FileUri(const std::string& path) {
+  return "file://" + UriEscape(path);
+}
 
 std::string Platform_FindProgram(const std::string& name) {
   if (name.find('/') == std::string::npos) return Process_FindOnPath(name);
@@ -382,17 +388,16 @@ bool system_os_services::CallFileManager(const char* method, const std::string& 
   const std::string member = std::string("org.freedesktop.FileManager1.") + method;
   constexpr int kTimeoutMs = 5000;
   // The escaped address holds no quote, so it can sit in a quoted variant text as it is.
-  int rc = launcher_.RunAndWait({"gdbus", "call", "--session", "--dest",
-                                 "org.freedesktop.FileManager1", "--object-path",
-                                 "/org/freedesktop/FileManager1", "--method", member,
-                                 "['" + uri + "']", "''"},
-                                kTimeoutMs);
+  int rc = launcher_.RunAndWait(
+      {"gdbus", "call", "--session", "--dest", "org.freedesktop.FileManager1", "--object-path",
+       "/org/freedesktop/FileManager1", "--method", member, "['" + uri + "']", "''"},
+      kTimeoutMs);
   if (rc == -1) {
-    rc = launcher_.RunAndWait({"dbus-send", "--session", "--print-reply", "--reply-timeout=4000",
-                               "--dest=org.freedesktop.FileManager1",
-                               "/org/freedesktop/FileManager1", member, "array:string:" + uri,
-                               "string:"},
-                              kTimeoutMs);
+    rc = launcher_.RunAndWait(
+        {"dbus-send", "--session", "--print-reply", "--reply-timeout=4000",
+         "--dest=org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", member,
+         "array:string:" + uri, "string:"},
+        kTimeoutMs);
   }
   return rc == 0;
 }
@@ -411,4 +416,6 @@ bool system_os_services::MoveToTrash(const std::string& path) {
   return Platform_Trash(path, Platform_DataHome());
 }
 
-void system_os_services::PowerOff() { launcher_.StartDetached({"systemctl", "poweroff"}, ""); }
+void system_os_services::PowerOff() {
+  launcher_.StartDetached({"systemctl", "poweroff"}, "");
+}
