@@ -19,8 +19,8 @@
 //   OUTPUT_FROM     copy this file into the output (else OUTPUT_BYTES bytes of filler)
 //   OUTPUT_BYTES    filler size, default 1024
 //   ARGS_FILE       receives every encoder argument, each followed by a NUL byte
-//   INFO_FILE       receives lines "pid=N", "pgid=N", "ppid=N", "stdin=eof|data|open|error" and,
-//                   with SPAWN_CHILD, "child=N"
+//   INFO_FILE       receives lines "pid=N", "pgid=N", "ppid=N", "stdin=eof|data|open|error",
+//                   "fds=N" (open descriptors besides 0, 1 and 2) and, with SPAWN_CHILD, "child=N"
 //   SPAWN_CHILD     "1": leave a child process sleeping for 60 s in the group
 //   RULES           rules file, see below
 //
@@ -33,6 +33,7 @@
 // SETTINGS is "name=value;name=value" (lower-case names from the list above) and replaces
 // those. With no matching rule the other settings apply unchanged.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -167,6 +168,19 @@ std::string OutputPath(const settings& set, const std::vector<std::string>& args
   return last;
 }
 
+// Descriptors inherited beyond stdin, stdout and stderr.
+int ExtraFds() {
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) return -1;
+  int count = 0;
+  while (const dirent* entry = readdir(dir)) {
+    const long fd = ToLong(entry->d_name, -1);
+    if (fd > 2 && fd != dirfd(dir)) ++count;
+  }
+  closedir(dir);
+  return count;
+}
+
 void WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = write(fd, data, size);
@@ -233,6 +247,7 @@ int main(int argc, char** argv) {
                         : got == -2 ? "open"
                                     : "error") +
                        "\n";
+    info += "fds=" + std::to_string(ExtraFds()) + "\n";
     if (child != 0) info += "child=" + std::to_string(child) + "\n";
     WriteFile(set["info_file"], info);
   }
