@@ -28,7 +28,33 @@ std::string Float_Format(double value, int decimals) {
   decimals = std::clamp(decimals, 0, 50);
   // Fixed notation of the largest double has 309 digits before the point.
   char buf[400];
-  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  if (r.ec != std::errc()) return {};
-  return std::string(buf, r.ptr);
+  if (!std::isfinite(value)) {
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+  }
+  // At most 15 significant digits, as a double holds: 29.97 with 15 decimals is 29.97, not
+  // 29.969999999999999. `places` is where the 15th significant digit lies.
+  char sci[32];
+  const auto s = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
+  const char* e = std::find(sci, s.ptr, 'e');
+  int exponent = 0;
+  std::from_chars(e + (e[1] == '+' ? 2 : 1), s.ptr, exponent);
+  const int places = 14 - exponent;
+  std::string text;
+  if (places >= 0) {
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
+                                 std::min(decimals, places));
+    text.assign(buf, r.ptr);
+  } else {
+    // Above 10^15: the 15 significant digits, then zeros up to the point.
+    for (const char* p = sci; p != e; ++p)
+      if (*p != '.') text += *p;
+    text.append(static_cast<std::size_t>(-places), '0');
+  }
+  if (decimals > places && decimals > 0) {
+    if (text.find('.') == std::string::npos) text += '.';
+    const std::size_t have = text.size() - text.find('.') - 1;
+    text.append(static_cast<std::size_t>(decimals) - have, '0');
+  }
+  return text;
 }
