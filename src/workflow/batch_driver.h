@@ -51,6 +51,8 @@ class batch_driver {
   void AddFiles(const std::vector<std::string>& paths);
   // The whole batch (the Convert command).
   void Convert();
+  // The window becomes idle (start-up).
+  void SetIdle() { SetWindowMode(window_mode_idle); }
   // The Stop command.
   void RequestStop();
   // The main window's close request: true when the window may close now.

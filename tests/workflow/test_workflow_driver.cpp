@@ -13,8 +13,10 @@
 #include "encoder/ffmpeg_caps.h"
 #include "encoder/ffmpeg_tools.h"
 #include "foundation/graph_utils.h"
+#include "foundation/kest_errors.h"
 #include "profiles/output_profile_list.h"
 #include "workflow/app_settings.h"
+#include "workflow/app_startup.h"
 #include "workflow/batch_driver.h"
 #include "workflow_fakes.h"
 
@@ -409,4 +411,39 @@ TEST_F(WorkflowDriver, OutputFolderThatCannotBeCreated) {
   driver_->Files().Clear();
   EXPECT_FALSE(driver_->ShowOutputDialog());
   EXPECT_EQ(view_.dialogs, 0);
+}
+
+TEST_F(WorkflowDriver, StartUpAndEndOfLife) {
+  Rules({"^-i \tav10\t1"});
+  fs::create_directories(root_ + "prog");
+  settings_location where{root_ + "prog/", root_ + "prog/", root_ + "user/"};
+  {
+    fake_view view;
+    app_core core(view);
+    EXPECT_FALSE(core.Ready());
+    ASSERT_TRUE(core.FirstShow(where, {In("cmd.avi")}));
+    EXPECT_TRUE(core.Ready());
+    EXPECT_EQ(core.Driver().Files().Count(), 1);
+    EXPECT_EQ(core.Driver().SelectedProfile(), 0);  // no last profile: the first video format
+    EXPECT_EQ(core.Driver().WindowMode(), window_mode_idle);
+    core.Settings().SetLastProfileId(42);
+    EXPECT_TRUE(core.Close());
+    EXPECT_FALSE(core.Ready());
+    EXPECT_TRUE(fs::exists(root_ + "prog/config.xml"));
+    fs::remove(root_ + "prog/config.xml");
+    core.EndOfLife();  // once only
+    EXPECT_FALSE(fs::exists(root_ + "prog/config.xml"));
+  }
+  // The encoder is missing: a plain error box, the window closes, no file is probed.
+  std::vector<std::string> boxes;
+  auto previous = SetErrorShowHandler([&](const std::string& t) { boxes.push_back(t); });
+  encoder_path = root_ + "no/ffmpeg";
+  fake_view view;
+  app_core core(view);
+  EXPECT_FALSE(core.FirstShow(where, {In("cmd.avi")}));
+  SetErrorShowHandler(previous);
+  EXPECT_EQ(boxes, (std::vector<std::string>{std::string(text_component_missing)}));
+  EXPECT_EQ(view.closes, 1);
+  EXPECT_EQ(core.Driver().Files().Count(), 0);
+  EXPECT_EQ(core.Driver().SelectedProfile(), ProfileList_FindBuiltin(core.Profiles(), 42));
 }
