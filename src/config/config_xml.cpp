@@ -1,9 +1,9 @@
 #include "config/config_xml.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <system_error>
 #include <utility>
 
