@@ -257,3 +257,39 @@ TEST_F(FfmpegRun, ProgressCallbackStopEndsTheConversion) {
   EXPECT_EQ(calls, 2);
   EXPECT_LT(Ms(clock_type::now() - start), 5000);
 }
+
+TEST_F(FfmpegRun, EncoderIsFoundBesideTheProgramElseOnThePath) {
+  const char* old_path = std::getenv("PATH");
+  const std::string saved_path = old_path != nullptr ? old_path : "";
+  const std::string saved = encoder_path;
+  // A folder and a plain file called ffmpeg come first on the path but cannot be run.
+  std::filesystem::create_directories(dir_ / "a/ffmpeg");
+  std::filesystem::create_directories(dir_ / "b");
+  std::filesystem::create_directories(dir_ / "c");
+  WriteAll(dir_ / "b/ffmpeg", "");
+  std::filesystem::copy_file(kFake, dir_ / "c/ffmpeg");
+  setenv("PATH", (dir_ / "a:" + dir_ / "b:" + dir_ / "c").c_str(), 1);
+  const std::string beside = Ffmpeg_DefaultPath();
+  setenv("PATH", (dir_ / "a:" + dir_ / "b").c_str(), 1);
+  const std::string nowhere = Ffmpeg_DefaultPath();
+  setenv("PATH", saved_path.c_str(), 1);
+
+  // The test program's own folder holds no ffmpeg, so the path decides.
+  EXPECT_EQ(beside, dir_ / "c/ffmpeg");
+  EXPECT_EQ(nowhere.substr(nowhere.size() - 7), "/ffmpeg");
+  EXPECT_NE(nowhere.find("/bin/"), std::string::npos) << nowhere;  // the program's folder
+
+  const struct {
+    std::string path;
+    bool exists;
+  } cases[] = {{dir_ / "c/ffmpeg", true},
+               {dir_ / "b/ffmpeg", true},
+               {dir_ / "a/ffmpeg", false},
+               {dir_ / "missing", false},
+               {"", false}};
+  for (const auto& c : cases) {
+    encoder_path = c.path;
+    EXPECT_EQ(Ffmpeg_ExeExists(), c.exists) << c.path;
+  }
+  encoder_path = saved;
+}

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <stdexcept>
 #include <system_error>
 
 #ifndef CLOSE_RANGE_CLOEXEC

@@ -38,7 +38,8 @@ class child_process {
   child_process& operator=(const child_process&) = delete;
 
   // Starts `exe` (used as given, no PATH search) with `args` (argv[1..]). Throws
-  // std::system_error carrying the reason when it cannot be started.
+  // std::system_error carrying the reason when it cannot be started. The death signal follows
+  // the thread that starts the child: start encoders from the long-lived (GUI) thread.
   void Start(const std::string& exe, const std::vector<std::string>& args);
 
   // Waits at most `timeout_ms` until output can be read (also when the pipe has just been
