@@ -171,17 +171,19 @@ void ThemeRect_Paint(const kx_rect_colors& colors, const kx_rect_shape& shape, c
     target.setBrush(fill);
     target.drawPath(ShapePath(shape, l, t, r, b, 0.0));
   }
+  // A 1-pixel line is the ring between the shape and the same shape a pixel further in:
+  // filled, not stroked, so that its edges and corners land exactly on pixel borders.
   auto outline = [&](std::uint32_t colour, double inset) {
-    const QPainterPath path = ShapePath(shape, l, t, r, b, inset);
-    if (path.isEmpty()) return;
-    QPen pen(Theme_QColor(colour), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-    target.setPen(pen);
-    target.setBrush(Qt::NoBrush);
-    target.drawPath(path);
+    QPainterPath ring = ShapePath(shape, l, t, r, b, inset);
+    if (ring.isEmpty()) return;
+    ring.addPath(ShapePath(shape, l, t, r, b, inset + 1.0));
+    ring.setFillRule(Qt::OddEvenFill);
+    target.setPen(Qt::NoPen);
+    target.setBrush(Theme_QColor(colour));
+    target.drawPath(ring);
   };
-  // 1-pixel lines run through pixel centres so that they cover whole pixels.
-  if ((colors.border_color >> 24) != 0) outline(colors.border_color, 0.5);
-  if ((colors.inner_color >> 24) != 0) outline(colors.inner_color, 1.5);
+  if ((colors.border_color >> 24) != 0) outline(colors.border_color, 0.0);
+  if ((colors.inner_color >> 24) != 0) outline(colors.inner_color, 1.0);
   target.restore();
 }
 
