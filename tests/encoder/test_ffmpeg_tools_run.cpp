@@ -11,6 +11,7 @@
 
 #include "encoder/ffmpeg_tools.h"
 #include "ffmpeg_tools_test_util.h"
+#include "foundation/platform/process.h"
 
 using namespace ffmpeg_test;
 using clock_type = std::chrono::steady_clock;
@@ -292,4 +293,39 @@ TEST_F(FfmpegRun, EncoderIsFoundBesideTheProgramElseOnThePath) {
     EXPECT_EQ(Ffmpeg_ExeExists(), c.exists) << c.path;
   }
   encoder_path = saved;
+}
+
+TEST_F(FfmpegRun, FakeEncoderAnswersLikeDebians51OrANewerEncoder) {
+  const struct {
+    const char* rules;
+    std::string args;
+    bool result;
+    const char* printed;  // a text the answer holds
+    bool vol_in_help;
+    bool output;
+  } cases[] = {
+      {"debian51", "-hide_banner -h long", true, "-vol volume", true, false},
+      {"newer", "-hide_banner -h long", true, "-acodec codec", false, false},
+      {"newer", "-hide_banner -encoders", true, " libx264 ", false, false},
+      {"newer", "-y  -i \"in.mkv\"   -c:a aac -vol 256 \"" + dir_ / "a.mp4" + "\"", false,
+       "Unrecognized option 'vol'", false, false},
+      {"newer", "-y  -i \"in.mkv\"   -c:a aac \"" + dir_ / "b.mp4" + "\"", true, "1024KiB", false,
+       true},
+      {"debian51", "-y  -i \"in.mkv\"   -c:a aac -vol 256 \"" + dir_ / "c.mp4" + "\"", true,
+       "782kB", false, true},
+      {"debian51", "-i \"in.mkv\"", true, "", false, false},  // no rule: silent, no output
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.rules) + ": " + c.args);
+    scoped_env env({{"FAKE_FFMPEG_RULES", kFixtures + "fake/" + c.rules + ".rules"}});
+    recorder r;
+    EXPECT_EQ(Ffmpeg_Run(kFake, c.args, Record, &r), c.result);
+    const std::string text = r.joined();
+    EXPECT_NE(text.find(c.printed), std::string::npos);
+    if (c.args.find("-h long") != std::string::npos) {
+      EXPECT_EQ(text.find("-vol ") != std::string::npos, c.vol_in_help);
+    }
+    const auto last = Cmd_SplitArgs(c.args).back();
+    EXPECT_EQ(std::filesystem::exists(last), c.output) << last;
+  }
 }
