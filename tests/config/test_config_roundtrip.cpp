@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -23,6 +25,18 @@ TEST(ConfigRoundTrip, RandomTrees) {
     ASSERT_EQ(Dump(*read.root()), Dump(*written.root())) << "seed " << seed << "\n" << text;
     // Writing the read tree again gives the same bytes.
     ASSERT_EQ(read.SaveToText(), text) << "seed " << seed;
+  }
+}
+
+TEST(ConfigRoundTrip, StoredFilesReadAndWriteBackByteForByte) {
+  for (const char* name : {"settings.xml", "binary_and_bytes.xml", "random_2.xml"}) {
+    std::ifstream in(std::string(FLENMARK_FIXTURES_DIR) + "/config/corpus/" + name,
+                     std::ios::binary);
+    const std::string stored((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_FALSE(stored.empty()) << name;
+    config_list list("Config");
+    list.LoadFromText(stored);
+    EXPECT_EQ(list.SaveToText(), stored) << name;
   }
 }
 
