@@ -73,7 +73,7 @@ TEST(ConfigTree, NodeSetValueKeepsKindAndDropsIncompatible) {
 }
 
 // Root "Config" { a { b }, Dup:int=1, dup:int=2 }
-struct tree_fixture : ::testing::Test {
+struct ConfigPaths : ::testing::Test {
   config_list list{"Config"};
   config_node* a = nullptr;
   config_node* b = nullptr;
@@ -88,22 +88,22 @@ struct tree_fixture : ::testing::Test {
   }
 };
 
-TEST_F(tree_fixture, PathsResolve) {
+TEST_F(ConfigPaths, PathsResolve) {
   struct row {
     const char* path;
     bool from_b;  // cursor at b instead of the root
-    config_node* tree_fixture::*expected;
+    config_node* ConfigPaths::*expected;
   };
-  config_node* tree_fixture::*none = nullptr;
+  config_node* ConfigPaths::*none = nullptr;
   const row rows[] = {
-      {"a", false, &tree_fixture::a},
-      {"a//b", false, &tree_fixture::a},
-      {"a/", false, &tree_fixture::a},
-      {"a/b", false, &tree_fixture::b},
-      {"A/B", false, &tree_fixture::b},
-      {"a/b/", false, &tree_fixture::b},
-      {"/a", true, &tree_fixture::a},
-      {"/a/b", true, &tree_fixture::b},
+      {"a", false, &ConfigPaths::a},
+      {"a//b", false, &ConfigPaths::a},
+      {"a/", false, &ConfigPaths::a},
+      {"a/b", false, &ConfigPaths::b},
+      {"A/B", false, &ConfigPaths::b},
+      {"a/b/", false, &ConfigPaths::b},
+      {"/a", true, &ConfigPaths::a},
+      {"/a/b", true, &ConfigPaths::b},
       {"a", true, none},
       {"a/x", false, none},
       {"", false, none},
@@ -125,7 +125,7 @@ TEST_F(tree_fixture, PathsResolve) {
   EXPECT_EQ(list.FindNode("//a"), list.root());
 }
 
-TEST_F(tree_fixture, DuplicateNamesOnlyFirstReachable) {
+TEST_F(ConfigPaths, DuplicateNamesOnlyFirstReachable) {
   EXPECT_EQ(list.root()->IndexOfChild("DUP"), 1);
   EXPECT_EQ(list.root()->IndexOfChild(""), -1);
   EXPECT_EQ(DumpValue(list.GetValue("dup", std::int64_t{0})), "i1");
@@ -133,7 +133,7 @@ TEST_F(tree_fixture, DuplicateNamesOnlyFirstReachable) {
   EXPECT_EQ(Dump(*list.root()), "Config{a{b},Dup:2=i5,dup:2=i2}");
 }
 
-TEST_F(tree_fixture, FindNodeCreatesMissingTailAndReportsIt) {
+TEST_F(ConfigPaths, FindNodeCreatesMissingTailAndReportsIt) {
   bool created = true;
   EXPECT_EQ(list.FindNode("a/b", true, created), b);
   EXPECT_FALSE(created);
