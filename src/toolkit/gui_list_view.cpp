@@ -11,9 +11,12 @@ namespace {
 
 Qt::Alignment AlignmentOf(int alignment) {
   switch (alignment) {
-    case 1: return Qt::AlignRight | Qt::AlignVCenter;
-    case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    case 1:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    case 2:
+      return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+      return Qt::AlignLeft | Qt::AlignVCenter;
   }
 }
 
@@ -50,7 +53,8 @@ QVariant KestListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rows_) return {};
   const auto column = static_cast<std::size_t>(index.column());
   if (column >= columns_.size()) return {};
-  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(AlignmentOf(columns_[column].alignment));
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(AlignmentOf(columns_[column].alignment));
   if (role != Qt::DisplayRole && role != Qt::DecorationRole) return {};
 
   if (view_.item_count_ == 0) {
@@ -106,13 +110,16 @@ KestListView::KestListView(QWidget* parent) : QTreeView(parent), model_(new Kest
   header()->setSectionsMovable(false);
   // The selection stays visible when the list loses the focus.
   QPalette pal = palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::Highlight,
+               pal.color(QPalette::Active, QPalette::Highlight));
   pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                pal.color(QPalette::Active, QPalette::HighlightedText));
   setPalette(pal);
 }
 
-QModelIndex KestListView::RowIndex(int row) const { return model_->index(row, 0); }
+QModelIndex KestListView::RowIndex(int row) const {
+  return model_->index(row, 0);
+}
 
 int KestListView::AddColumn(const QString& caption, int width, int alignment) {
   const int index = static_cast<int>(model_->columns_.size());
@@ -148,8 +155,8 @@ void KestListView::Refresh() {
   model_->SetRows(item_count_ > 0 ? item_count_ : (HasEmptyText() ? 2 : 0));
   row = std::min(row, item_count_ - 1);
   if (row >= 0)
-    selectionModel()->setCurrentIndex(RowIndex(row), QItemSelectionModel::ClearAndSelect |
-                                                         QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        RowIndex(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   verticalScrollBar()->setValue(scroll);
   setUpdatesEnabled(updates);
 }
@@ -179,8 +186,8 @@ std::pair<int, int> KestListView::GetSelectionRange() const {
 int KestListView::EnsureSelection() {
   const int row = SelectedRow();
   if (row >= 0 || item_count_ <= 0) return row;
-  selectionModel()->setCurrentIndex(RowIndex(0), QItemSelectionModel::ClearAndSelect |
-                                                     QItemSelectionModel::Rows);
+  selectionModel()->setCurrentIndex(
+      RowIndex(0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   return 0;
 }
 
@@ -200,8 +207,7 @@ void KestListView::SetExtendSelection(bool on) {
 }
 
 void KestListView::SetMultiSelect(bool on) {
-  setSelectionMode(on ? QAbstractItemView::ExtendedSelection
-                      : QAbstractItemView::SingleSelection);
+  setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
 }
 
 void KestListView::CloseSelectionGaps() {
@@ -243,8 +249,8 @@ void KestListView::selectionChanged(const QItemSelection& selected,
 void KestListView::keyPressEvent(QKeyEvent* event) {
   const int row = SelectedRow();
   if (event->key() == Qt::Key_Up && row > 0)
-    selectionModel()->select(RowIndex(row - 1), QItemSelectionModel::ClearAndSelect |
-                                                    QItemSelectionModel::Rows);
+    selectionModel()->select(RowIndex(row - 1),
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   QTreeView::keyPressEvent(event);
   // The owner hears about every key, also one that leaves the selection where it was.
   if (SelectedRow() == row) Notify();

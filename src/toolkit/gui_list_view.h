@@ -10,9 +10,9 @@
 
 // The row request handed to the owner.
 struct KestListViewData {
-  std::int32_t index = 0;            // in: row number from 0
-  std::int32_t image_index = -1;     // out: picture of the row, -1 none
-  std::string caption;               // out: text of the first column
+  std::int32_t index = 0;              // in: row number from 0
+  std::int32_t image_index = -1;       // out: picture of the row, -1 none
+  std::string caption;                 // out: text of the first column
   std::vector<std::string> sub_items;  // out: texts of the further columns
 };
 
@@ -98,8 +98,7 @@ class KestListView : public QTreeView {
   void mousePressEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
-  void selectionChanged(const QItemSelection& selected,
-                        const QItemSelection& deselected) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
  private:
   friend class KestListModel;

@@ -28,13 +28,19 @@ bool SameCaption(const QString& a, const QString& b) {
 
 }  // namespace
 
-kx_menu::kx_menu() : root_(std::make_unique<kx_menu_item>()) { Clear(); }
+kx_menu::kx_menu() : root_(std::make_unique<kx_menu_item>()) {
+  Clear();
+}
 
 kx_menu::~kx_menu() = default;
 
-kx_menu* kx_menu::Create() { return new kx_menu(); }
+kx_menu* kx_menu::Create() {
+  return new kx_menu();
+}
 
-void kx_menu::Free() { delete this; }
+void kx_menu::Free() {
+  delete this;
+}
 
 void kx_menu::Clear() {
   root_->children.clear();
@@ -149,8 +155,7 @@ kx_menu_item* kx_menu::AddNotifyItem(std::string_view path, const QKeySequence& 
 
 kx_menu_item* kx_menu::AddActionItem(std::string_view parent_path, QAction* action) {
   if (!action) return nullptr;
-  const std::string path =
-      Str_EnsureTrailing(parent_path, '|') + action->text().toStdString();
+  const std::string path = Str_EnsureTrailing(parent_path, '|') + action->text().toStdString();
   QPointer<QAction> target(action);
   return AddNotifyItem(
       path, action->shortcut(),
@@ -167,7 +172,9 @@ void kx_menu::AddSeparator() {
 void kx_menu::Dispatch(const kx_menu_entry& entry, QAction& item) {
   result = -1;
   switch (entry.action_kind) {
-    case kx_menu_value: result = entry.value; break;
+    case kx_menu_value:
+      result = entry.value;
+      break;
     case kx_menu_method:
       if (entry.method) entry.method();
       break;
@@ -175,7 +182,8 @@ void kx_menu::Dispatch(const kx_menu_entry& entry, QAction& item) {
       item.setData(entry.value);
       if (entry.notify) entry.notify(item);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

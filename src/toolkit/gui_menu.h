@@ -19,7 +19,7 @@ enum : std::int32_t { kx_menu_value = 0, kx_menu_method = 2, kx_menu_notify = 3 
 struct kx_menu_entry {
   std::int32_t id = 0;  // unique within the menu
   std::int32_t action_kind = kx_menu_value;
-  std::int32_t value = -1;      // returned (value kind) or put into the item's data (notify)
+  std::int32_t value = -1;       // returned (value kind) or put into the item's data (notify)
   std::function<void()> method;  // method kind
   // Notify kind: called with the chosen menu item, whose data() then holds `value`.
   std::function<void(QAction& item)> notify;

@@ -179,8 +179,9 @@ void kx_themed_button::BuildArrow(std::uint32_t colour, qreal ratio) {
     arrow_image_ = QImage();
     return;
   }
-  arrow_image_ = QImage(static_cast<int>(std::ceil(a * ratio)), static_cast<int>(std::ceil(b * ratio)),
-                        QImage::Format_ARGB32_Premultiplied);
+  arrow_image_ =
+      QImage(static_cast<int>(std::ceil(a * ratio)), static_cast<int>(std::ceil(b * ratio)),
+             QImage::Format_ARGB32_Premultiplied);
   arrow_image_.setDevicePixelRatio(ratio);
   arrow_image_.fill(Qt::transparent);
   QPainter p(&arrow_image_);
@@ -274,9 +275,17 @@ void kx_themed_button::DrawThemed() {
     p.drawText(QPoint(tx, ty + QFontMetrics(p.font()).ascent()), text);
   }
   if (!glyph_.isNull()) {
-    p.setOpacity(state_ == kx_state_disabled ? 64.0 / 255.0 : 1.0);
-    p.drawImage(QRectF(gx, gy, gw, gh), glyph_);
-    p.setOpacity(1.0);
+    if (state_ == kx_state_disabled) {
+      // Opacity 64 of 255, exactly: every channel of the premultiplied picture times 64/255.
+      QImage faded = glyph_;
+      QPainter fade(&faded);
+      fade.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+      fade.fillRect(QRect(0, 0, faded.width(), faded.height()), QColor(0, 0, 0, 64));
+      fade.end();
+      p.drawImage(QRectF(gx, gy, gw, gh), faded);
+    } else {
+      p.drawImage(QRectF(gx, gy, gw, gh), glyph_);
+    }
   }
 
   if (button_mode_ != kx_button_split) return;
@@ -347,6 +356,7 @@ kx_themed_button* kx_themed_button::Replace(QAbstractButton* control, bool free_
   if (!control) return nullptr;
   auto* button = new kx_themed_button(control->parentWidget());
   button->SetCreating(true);
+  button->SetSizeHint(control->sizeHint());
   Control_CopyLook(control, button);
   if (control->testAttribute(Qt::WA_SetFont)) button->setFont(control->font());
   FontInfo_LoadFrom(button->ButtonTheme().font, control->font(),

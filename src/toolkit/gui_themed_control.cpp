@@ -29,7 +29,9 @@ void kx_themed_graphic_control::SetTheme(const kx_basic_theme& theme) {
   Invalidate();
 }
 
-void kx_themed_graphic_control::ThemeChanged() { Invalidate(); }
+void kx_themed_graphic_control::ThemeChanged() {
+  Invalidate();
+}
 
 void kx_themed_graphic_control::Invalidate() {
   if (update_lock_ > 0) return;
@@ -37,7 +39,9 @@ void kx_themed_graphic_control::Invalidate() {
   update();
 }
 
-void kx_themed_graphic_control::BeginUpdate() { ++update_lock_; }
+void kx_themed_graphic_control::BeginUpdate() {
+  ++update_lock_;
+}
 
 void kx_themed_graphic_control::EndUpdate() {
   if (update_lock_ > 0 && --update_lock_ == 0) Invalidate();
@@ -65,7 +69,9 @@ void kx_themed_graphic_control::RedrawBuffer(qreal pixel_ratio) {
   if (on_after_draw) on_after_draw(*this);
 }
 
-void kx_themed_graphic_control::DrawThemed() { buffer_.fill(Qt::transparent); }
+void kx_themed_graphic_control::DrawThemed() {
+  buffer_.fill(Qt::transparent);
+}
 
 void kx_themed_graphic_control::paintEvent(QPaintEvent*) {
   if (update_lock_ > 0 || IsCreating()) return;
@@ -91,8 +97,8 @@ void kx_themed_graphic_control::changeEvent(QEvent* event) {
 // ---------------------------------------------------------------------------------------------
 
 kx_themed_surface::kx_themed_surface(QWidget* parent, std::unique_ptr<kx_panel_theme> theme)
-    : kx_themed_graphic_control(
-          parent, theme ? std::move(theme) : std::make_unique<kx_panel_theme>()) {
+    : kx_themed_graphic_control(parent,
+                                theme ? std::move(theme) : std::make_unique<kx_panel_theme>()) {
   Shape_SetCorners(PanelTheme().shape, kx_corner_square);
 }
 

@@ -38,6 +38,12 @@ class kx_themed_graphic_control : public QWidget {
   // How many times the image was rebuilt (lets callers see that painting stays lazy).
   int RedrawCount() const { return redraw_count_; }
 
+  // The size a layout should give the control (the replaced control's, after Replace).
+  void SetSizeHint(QSize hint) { size_hint_ = hint; }
+  QSize sizeHint() const override {
+    return size_hint_.isValid() ? size_hint_ : QWidget::sizeHint();
+  }
+
   // Raised after every rebuild of the image.
   std::function<void(kx_themed_graphic_control&)> on_after_draw;
 
@@ -65,6 +71,7 @@ class kx_themed_graphic_control : public QWidget {
   int update_lock_ = 0;
   int creating_ = 0;
   int redraw_count_ = 0;
+  QSize size_hint_;
 };
 
 // A themed background filling its control, outline pushed just outside the visible area.

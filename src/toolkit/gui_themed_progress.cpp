@@ -18,6 +18,7 @@ kx_themed_progress* kx_themed_progress::Replace(QWidget* control, bool free_old)
   if (!control) return nullptr;
   auto* progress = new kx_themed_progress(control->parentWidget());
   progress->SetCreating(true);
+  progress->SetSizeHint(control->sizeHint());
   Control_CopyLook(control, progress);
   progress->SetCreating(false);
   progress->Invalidate();

@@ -80,9 +80,12 @@ QPainterPath ShapePath(const kx_rect_shape& shape, double l, double t, double r,
   const double bevel = std::clamp(radius - inset * (2.0 - std::sqrt(2.0)), 0.0, half);
   auto size_of = [&](int corner) {
     switch (shape.corners[static_cast<std::size_t>(corner)]) {
-      case kx_corner_round: return round;
-      case kx_corner_bevel: return bevel;
-      default: return 0.0;
+      case kx_corner_round:
+        return round;
+      case kx_corner_bevel:
+        return bevel;
+      default:
+        return 0.0;
     }
   };
   auto is_round = [&](int corner) {
@@ -118,7 +121,8 @@ QPainterPath ShapePath(const kx_rect_shape& shape, double l, double t, double r,
 QBrush FillBrush(const kx_rect_colors& c, int top, int bottom_incl) {
   std::vector<std::pair<double, std::uint32_t>> stops;
   switch (c.fill_style) {
-    case 0: return QBrush(Theme_QColor(c.color1));
+    case 0:
+      return QBrush(Theme_QColor(c.color1));
     case 1:
       stops = {{top + 0.5, c.color1}, {bottom_incl + 0.5, c.color4}};
       break;
@@ -137,7 +141,8 @@ QBrush FillBrush(const kx_rect_colors& c, int top, int bottom_incl) {
       }
       break;
     }
-    default: return QBrush(Qt::NoBrush);
+    default:
+      return QBrush(Qt::NoBrush);
   }
   if (stops.empty()) return QBrush(Qt::NoBrush);
   const double y0 = stops.front().first, y1 = stops.back().first;
@@ -203,7 +208,9 @@ std::unique_ptr<kx_basic_theme> kx_basic_theme::Create() const {
   return std::make_unique<kx_basic_theme>();
 }
 
-void kx_basic_theme::Reset() { SetStyle(style); }
+void kx_basic_theme::Reset() {
+  SetStyle(style);
+}
 
 void kx_basic_theme::Assign(const kx_basic_theme& source) {
   style = source.style;
@@ -246,14 +253,24 @@ void SetAlphas(kx_rect_colors& c, std::uint32_t alpha) {
 
 }  // namespace
 
-kx_panel_theme::kx_panel_theme() { Reset(); }
+kx_panel_theme::kx_panel_theme() {
+  Reset();
+}
 
 void kx_panel_theme::ApplyPanelStyle(std::int32_t s) {
   switch (s) {
-    case 2: Gradient(colors, 0xD2F2FF, 0xA4C8DF, 0xAFC5D4); break;
-    case 3: Gradient(colors, 0xDCF0DC, 0xDCF0DC, 0xC6D8C6); break;
-    case 4: Gradient(colors, 0xFFE6B4, 0xFFE6B4, 0xE6CFA2); break;
-    default: Gradient(colors, 0xF0F0F0, 0xBEBEBE, 0xA0A0A0); break;
+    case 2:
+      Gradient(colors, 0xD2F2FF, 0xA4C8DF, 0xAFC5D4);
+      break;
+    case 3:
+      Gradient(colors, 0xDCF0DC, 0xDCF0DC, 0xC6D8C6);
+      break;
+    case 4:
+      Gradient(colors, 0xFFE6B4, 0xFFE6B4, 0xE6CFA2);
+      break;
+    default:
+      Gradient(colors, 0xF0F0F0, 0xBEBEBE, 0xA0A0A0);
+      break;
   }
 }
 
@@ -279,15 +296,25 @@ void kx_panel_theme::Assign(const kx_basic_theme& source) {
   kx_basic_theme::Assign(source);
 }
 
-kx_toolbar_theme::kx_toolbar_theme() { Reset(); }
+kx_toolbar_theme::kx_toolbar_theme() {
+  Reset();
+}
 
 void kx_toolbar_theme::SetStyle(std::int32_t new_style) {
   ApplyPanelStyle(new_style);
   switch (new_style) {
-    case 2: Bands(colors, 0xD2F2FF, 0xC7E1F2, 0xC2DBEC, 0xCFECFB, 0xAFC5D4); break;
-    case 3: Gradient(colors, 0xDCF0DC, 0xDCF0DC, 0xC6D8C6); break;
-    case 4: Gradient(colors, 0xFFE6B4, 0xFFE6B4, 0xE6CFA2); break;
-    default: Bands(colors, 0xF5F5F5, 0xC8C8C8, 0xBEBEBE, 0xAAAAAA, 0xA0A0A0); break;
+    case 2:
+      Bands(colors, 0xD2F2FF, 0xC7E1F2, 0xC2DBEC, 0xCFECFB, 0xAFC5D4);
+      break;
+    case 3:
+      Gradient(colors, 0xDCF0DC, 0xDCF0DC, 0xC6D8C6);
+      break;
+    case 4:
+      Gradient(colors, 0xFFE6B4, 0xFFE6B4, 0xE6CFA2);
+      break;
+    default:
+      Bands(colors, 0xF5F5F5, 0xC8C8C8, 0xBEBEBE, 0xAAAAAA, 0xA0A0A0);
+      break;
   }
   kx_basic_theme::SetStyle(new_style);
 }
@@ -296,7 +323,9 @@ std::unique_ptr<kx_basic_theme> kx_toolbar_theme::Create() const {
   return std::make_unique<kx_toolbar_theme>();
 }
 
-kx_button_theme::kx_button_theme() { Reset(); }
+kx_button_theme::kx_button_theme() {
+  Reset();
+}
 
 void kx_button_theme::ApplyButtonStyle(std::int32_t s) {
   auto& n = state_colors[kx_state_normal];
@@ -380,7 +409,9 @@ void kx_button_theme::Assign(const kx_basic_theme& source) {
   kx_basic_theme::Assign(source);
 }
 
-kx_progress_theme::kx_progress_theme() { ApplyDefaults(); }
+kx_progress_theme::kx_progress_theme() {
+  ApplyDefaults();
+}
 
 void kx_progress_theme::ApplyDefaults() {
   for (auto& c : back_colors) {

@@ -59,9 +59,9 @@ enum : std::uint32_t {
 };
 
 struct kx_font_info {
-  std::string name;         // empty keeps the surface's family
-  std::int32_t height = -1; // pixels; -1 keeps the surface's height
-  std::uint32_t style = 0;  // kx_font_* bits
+  std::string name;          // empty keeps the surface's family
+  std::int32_t height = -1;  // pixels; -1 keeps the surface's height
+  std::uint32_t style = 0;   // kx_font_* bits
   std::uint32_t color = Theme_Hex(0x000000);
   // 0 system rendering, 1 system ClearType, 2 fine antialiasing, 3/4 fine ClearType
   std::int32_t quality = 0;

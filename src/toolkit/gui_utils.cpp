@@ -25,34 +25,63 @@ std::uint32_t Colour_Resolve(std::uint32_t colour) {
   QPalette::ColorRole role = QPalette::Button;
   QPalette::ColorGroup group = QPalette::Active;
   switch (colour & 0xFFu) {
-    case 5: role = QPalette::Base; break;
-    case 6: role = QPalette::Shadow; break;            // window frame
-    case 8: role = QPalette::Text; break;              // window text
-    case 13: role = QPalette::Highlight; break;
-    case 14: role = QPalette::HighlightedText; break;
-    case 15: role = QPalette::Button; break;           // button face
-    case 16: role = QPalette::Mid; break;              // button shadow
-    case 17:                                           // grey text
+    case 5:
+      role = QPalette::Base;
+      break;
+    case 6:
+      role = QPalette::Shadow;
+      break;  // window frame
+    case 8:
+      role = QPalette::Text;
+      break;  // window text
+    case 13:
+      role = QPalette::Highlight;
+      break;
+    case 14:
+      role = QPalette::HighlightedText;
+      break;
+    case 15:
+      role = QPalette::Button;
+      break;  // button face
+    case 16:
+      role = QPalette::Mid;
+      break;  // button shadow
+    case 17:  // grey text
       role = QPalette::Text;
       group = QPalette::Disabled;
       break;
-    case 18: role = QPalette::ButtonText; break;
-    case 20: role = QPalette::Light; break;            // button highlight
-    case 21: role = QPalette::Dark; break;             // dark shadow
-    case 23: role = QPalette::ToolTipText; break;
-    case 24: role = QPalette::ToolTipBase; break;
-    case 0:                                            // scroll bar
-    case 4: role = QPalette::Window; break;            // menu
-    case 7: role = QPalette::WindowText; break;        // menu text
-    default: role = QPalette::Window; break;
+    case 18:
+      role = QPalette::ButtonText;
+      break;
+    case 20:
+      role = QPalette::Light;
+      break;  // button highlight
+    case 21:
+      role = QPalette::Dark;
+      break;  // dark shadow
+    case 23:
+      role = QPalette::ToolTipText;
+      break;
+    case 24:
+      role = QPalette::ToolTipBase;
+      break;
+    case 0:  // scroll bar
+    case 4:
+      role = QPalette::Window;
+      break;  // menu
+    case 7:
+      role = QPalette::WindowText;
+      break;  // menu text
+    default:
+      role = QPalette::Window;
+      break;
   }
   return Theme_FromQColor(pal.color(group, role)) & 0x00FFFFFFu;
 }
 
 std::uint32_t Colour_ContrastTo(std::uint32_t colour, std::uint32_t reference,
                                 std::int32_t distance) {
-  return Colour_Contrast(Colour_Resolve(colour), Colour_Resolve(reference), distance) &
-         0x00FFFFFFu;
+  return Colour_Contrast(Colour_Resolve(colour), Colour_Resolve(reference), distance) & 0x00FFFFFFu;
 }
 
 std::uint32_t Colour_Opaque(std::uint32_t colour) {

@@ -11,7 +11,9 @@ class QWidget;
 // The "default colour" code: the control's own default background (button face).
 constexpr std::uint32_t kx_colour_default = 0x20000000u;
 // A system colour code: 0x80000000 plus the system colour index (15 is the button face).
-constexpr std::uint32_t Colour_System(std::uint32_t index) { return 0x80000000u | index; }
+constexpr std::uint32_t Colour_System(std::uint32_t index) {
+  return 0x80000000u | index;
+}
 constexpr std::uint32_t kx_colour_window = Colour_System(5);
 constexpr std::uint32_t kx_colour_window_text = Colour_System(8);
 constexpr std::uint32_t kx_colour_highlight = Colour_System(13);

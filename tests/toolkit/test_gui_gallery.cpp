@@ -76,11 +76,11 @@ QImage ButtonSheet(qreal ratio) {
   const int row_h = 76;
   QImage sheet = Sheet(QSize(1000, 24 + 5 * row_h), ratio);
   QPainter p(&sheet);
-  const QStringList columns = {QStringLiteral("normal"),   QStringLiteral("hot"),
-                               QStringLiteral("pressed"),  QStringLiteral("disabled"),
-                               QStringLiteral("down"),     QStringLiteral("split"),
+  const QStringList columns = {QStringLiteral("normal"),    QStringLiteral("hot"),
+                               QStringLiteral("pressed"),   QStringLiteral("disabled"),
+                               QStringLiteral("down"),      QStringLiteral("split"),
                                QStringLiteral("split hot"), QStringLiteral("drop pressed"),
-                               QStringLiteral("flat"),     QStringLiteral("flat hot")};
+                               QStringLiteral("flat"),      QStringLiteral("flat hot")};
   for (int style = 0; style < 5; ++style) {
     const int y = 24 + style * row_h;
     Label(p, 6, y + 34, QStringLiteral("style %1").arg(style));
@@ -103,16 +103,27 @@ QImage ButtonSheet(qreal ratio) {
       if (split) b->SetButtonMode(kx_button_split);
       switch (column) {
         case 1:
-        case 9: Send(b, QEvent::MouseMove, QPoint(20, 20), Qt::NoButton); break;
-        case 2: Send(b, QEvent::MouseButtonPress, QPoint(20, 20), Qt::LeftButton); break;
-        case 3: b->setEnabled(false); break;
+        case 9:
+          Send(b, QEvent::MouseMove, QPoint(20, 20), Qt::NoButton);
+          break;
+        case 2:
+          Send(b, QEvent::MouseButtonPress, QPoint(20, 20), Qt::LeftButton);
+          break;
+        case 3:
+          b->setEnabled(false);
+          break;
         case 4:
           b->group_index = 1;
           b->SetDown(true);
           break;
-        case 6: Send(b, QEvent::MouseMove, QPoint(80, 20), Qt::NoButton); break;
-        case 7: Send(b, QEvent::MouseButtonPress, QPoint(80, 20), Qt::LeftButton); break;
-        default: break;
+        case 6:
+          Send(b, QEvent::MouseMove, QPoint(80, 20), Qt::NoButton);
+          break;
+        case 7:
+          Send(b, QEvent::MouseButtonPress, QPoint(80, 20), Qt::LeftButton);
+          break;
+        default:
+          break;
       }
     }
     bar.render(&p, QPoint(62, y));

@@ -43,18 +43,19 @@ TEST(GuiThemes, HexNotationPutsRedInTheLowestByte) {
 TEST(GuiThemes, TwoBandSplitIsAnAbsoluteRow) {
   struct row_case {
     double split;
-    int top;             // rectangle top; the band border is h * split, not added to it
-    QRgb first, last;    // colours of the first and the last row
+    int top;           // rectangle top; the band border is h * split, not added to it
+    QRgb first, last;  // colours of the first and the last row
   };
   const std::vector<row_case> cases = {
-      {1.0, 0, qRgb(255, 0, 0), qRgb(255, 0, 0)},   // only the upper band
-      {0.0, 0, qRgb(0, 0, 255), qRgb(0, 0, 255)},   // only the lower band
+      {1.0, 0, qRgb(255, 0, 0), qRgb(255, 0, 0)},  // only the upper band
+      {0.0, 0, qRgb(0, 0, 255), qRgb(0, 0, 255)},  // only the lower band
       {0.5, 0, qRgb(255, 0, 0), qRgb(0, 0, 255)},
       {0.5, 20, qRgb(0, 0, 255), qRgb(0, 0, 255)},  // border at y = 10 lies above the rect
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "split " << c.split << " top " << c.top);
-    const QImage image = Paint(Bands(c.split), kx_rect_shape{}, QRect(0, c.top, 40, 21), QSize(40, 60));
+    const QImage image =
+        Paint(Bands(c.split), kx_rect_shape{}, QRect(0, c.top, 40, 21), QSize(40, 60));
     EXPECT_EQ(image.pixel(20, c.top), c.first);
     EXPECT_EQ(image.pixel(20, c.top + 20), c.last);
     if (c.split == 1.0 || c.split == 0.0) {
@@ -74,9 +75,9 @@ TEST(GuiThemes, FillStylesAndOutlines) {
   c.border_color = kRed;
   c.inner_color = kBlue;
   QImage image = Paint(c, kx_rect_shape{}, QRect(0, 0, 40, 40));
-  EXPECT_EQ(image.pixel(0, 20), qRgb(255, 0, 0));   // outline on the edge pixels
+  EXPECT_EQ(image.pixel(0, 20), qRgb(255, 0, 0));  // outline on the edge pixels
   EXPECT_EQ(image.pixel(39, 20), qRgb(255, 0, 0));
-  EXPECT_EQ(image.pixel(1, 20), qRgb(0, 0, 255));   // inner outline one pixel further in
+  EXPECT_EQ(image.pixel(1, 20), qRgb(0, 0, 255));  // inner outline one pixel further in
   EXPECT_EQ(image.pixel(38, 38), qRgb(0, 0, 255));
   EXPECT_EQ(image.pixel(2, 20), qRgb(0, 255, 0));
 
@@ -118,10 +119,8 @@ TEST(GuiThemes, CornerStyles) {
   };
   const std::vector<corner_case> cases = {
       {kx_corner_round, 0, true},  // radius 0 gives square corners whatever the style
-      {kx_corner_bevel, 0, true},
-      {kx_corner_square, 8, true},
-      {kx_corner_round, 8, false},
-      {kx_corner_bevel, 8, false},
+      {kx_corner_bevel, 0, true},  {kx_corner_square, 8, true},
+      {kx_corner_round, 8, false}, {kx_corner_bevel, 8, false},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(testing::Message() << "style " << k.style << " radius " << k.radius);
