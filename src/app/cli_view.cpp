@@ -106,7 +106,9 @@ void cli_view::Draw(bool force) {
   std::string p(pct, end);
   line += std::string(p.size() < 3 ? 3 - p.size() : 0, ' ') + p + "%  " + FileName(input_);
   if (!elapsed_.empty()) line += "  elapsed " + elapsed_;
-  if (!remaining_.empty()) line += "  remaining " + remaining_;
+  // The label holds a time, or a text such as "Conversion finished".
+  if (!remaining_.empty())
+    line += (remaining_[0] >= '0' && remaining_[0] <= '9' ? "  remaining " : "  ") + remaining_;
   line += "\033[K";
   WriteErr(line);
 }

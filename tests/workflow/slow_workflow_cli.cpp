@@ -17,7 +17,6 @@
 namespace fs = std::filesystem;
 using cli_test::Ffmpeg;
 using cli_test::Probe;
-using cli_test::Run;
 
 namespace {
 
@@ -117,7 +116,7 @@ TEST_F(CliEndToEnd, EveryFormatConvertsEveryInput) {
     const std::string out = dir_ + "out" + std::to_string(row) + "/";
     std::vector<std::string> args = {"--format", std::to_string(row), "-o", out, "--json", "--"};
     args.insert(args.end(), files.begin(), files.end());
-    auto r = Run(Cli(args), dir_ + "run");
+    auto r = cli_test::Run(Cli(args), dir_ + "run");
     auto results = nlohmann::json::parse(r.out, nullptr, false);
     ASSERT_TRUE(results.is_array()) << p.name << "\n" << r.out << r.err;
     ASSERT_EQ(results.size(), files.size()) << p.name;
@@ -155,9 +154,9 @@ TEST_F(CliEndToEnd, EveryFormatConvertsEveryInput) {
 TEST_F(CliEndToEnd, MergeRangeAndVolume) {
   // Two clips merged: one output, as long as both together.
   ASSERT_TRUE(Ffmpeg({"-i", In("av.mp4"), "-c", "copy", In("second.mp4")}, dir_ + "make"));
-  auto r = Run(Cli({"--format", "MPEG-4", "--merge", "-o", dir_ + "merge", "--quiet", In("av.mp4"),
-                    In("second.mp4")}),
-               dir_ + "run");
+  auto r = cli_test::Run(Cli({"--format", "MPEG-4", "--merge", "-o", dir_ + "merge", "--quiet",
+                              In("av.mp4"), In("second.mp4")}),
+                         dir_ + "run");
   EXPECT_EQ(r.status, 0) << r.err;
   auto merged = Probe(dir_ + "merge/Merged av.mp4", dir_ + "probe");
   EXPECT_TRUE(merged.video && merged.audio);
@@ -167,9 +166,9 @@ TEST_F(CliEndToEnd, MergeRangeAndVolume) {
   ASSERT_TRUE(Ffmpeg(
       {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=4", In("four.wav")},
       dir_ + "make"));
-  r = Run(Cli({"--format", "id:22", "--start", "1", "--end", "00:00:03", "-o", dir_ + "range",
-               "--quiet", In("four.wav")}),
-          dir_ + "run");
+  r = cli_test::Run(Cli({"--format", "id:22", "--start", "1", "--end", "00:00:03", "-o",
+                         dir_ + "range", "--quiet", In("four.wav")}),
+                    dir_ + "run");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NEAR(Probe(dir_ + "range/four.flac", dir_ + "probe").duration, 2.0, 0.1);
 
@@ -177,7 +176,7 @@ TEST_F(CliEndToEnd, MergeRangeAndVolume) {
   ASSERT_TRUE(Ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=2", "-af",
                       "volume=0.1", In("quiet.wav")},
                      dir_ + "make"));
-  r = Run(
+  r = cli_test::Run(
       Cli({"--format", "WAV", "--volume", "200", "-o", dir_ + "vol", "--quiet", In("quiet.wav")}),
       dir_ + "run");
   EXPECT_EQ(r.status, 0) << r.err;
@@ -194,7 +193,7 @@ TEST_F(CliEndToEnd, HostileFileNames) {
     fs::copy_file(In("mono22k.wav"), In(n), fs::copy_options::overwrite_existing);
     args.push_back(In(n));
   }
-  auto r = Run(Cli(args), dir_ + "run");
+  auto r = cli_test::Run(Cli(args), dir_ + "run");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   auto results = nlohmann::json::parse(r.out, nullptr, false);
   ASSERT_TRUE(results.is_array()) << r.out;
@@ -206,15 +205,16 @@ TEST_F(CliEndToEnd, HostileFileNames) {
     EXPECT_TRUE(Probe(want, dir_ + "probe").audio) << want;
   }
   // Without "--" a leading dash is an option: a usage error, nothing converted.
-  r = Run(Cli({"--format", "MP3", "-o", dir_ + "dash", In("x") + "/../-dash.wav", "-dash.wav"}),
-          dir_ + "run");
+  r = cli_test::Run(
+      Cli({"--format", "MP3", "-o", dir_ + "dash", In("x") + "/../-dash.wav", "-dash.wav"}),
+      dir_ + "run");
   EXPECT_EQ(r.status, 2);
   EXPECT_FALSE(fs::exists(dir_ + "dash"));
 }
 
 TEST_F(CliEndToEnd, CtrlCInterruptsAndLeavesNoTemporaryFile) {
   // A clip long enough to be stopped in the middle.
-  ASSERT_TRUE(Ffmpeg({"-f", "lavfi", "-i", "testsrc=size=1280x720:rate=25:duration=60", "-c:v",
+  ASSERT_TRUE(Ffmpeg({"-f", "lavfi", "-i", "testsrc=size=640x360:rate=25:duration=30", "-c:v",
                       "mpeg2video", "-q:v", "10", In("long.mpg")},
                      dir_ + "make"));
   for (int presses : {1, 2}) {
@@ -243,7 +243,7 @@ TEST_F(CliEndToEnd, CtrlCInterruptsAndLeavesNoTemporaryFile) {
     // No encoder is left running for this output.
     EXPECT_TRUE(cli_test::WaitFor(
         [&] {
-          auto r = Run({"pgrep", "-f", out}, dir_ + "pgrep");
+          auto r = cli_test::Run({"pgrep", "-f", out}, dir_ + "pgrep");
           return r.status != 0;
         },
         5000));
@@ -251,7 +251,7 @@ TEST_F(CliEndToEnd, CtrlCInterruptsAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(CliEndToEnd, ListingsProbeDryRunAndExitStatuses) {
-  auto r = Run(Cli({"--list-formats", "--json"}), dir_ + "run");
+  auto r = cli_test::Run(Cli({"--list-formats", "--json"}), dir_ + "run");
   ASSERT_EQ(r.status, 0);
   auto list = nlohmann::json::parse(r.out);
   ASSERT_EQ(list.size(), 43u);
@@ -260,10 +260,10 @@ TEST_F(CliEndToEnd, ListingsProbeDryRunAndExitStatuses) {
   EXPECT_EQ(list[15]["id"], 42);
   EXPECT_EQ(list[16]["extension"], "mp3");
   EXPECT_EQ(list[16]["custom"], false);
-  r = Run(Cli({"--list-formats"}), dir_ + "run");
+  r = cli_test::Run(Cli({"--list-formats"}), dir_ + "run");
   EXPECT_NE(r.out.find("0\t0\tVideo\tMPEG-4   <H.264 AVC video, AAC audio>\n"), std::string::npos);
 
-  r = Run(Cli({"--probe", "--json", In("av.mp4"), In("mono22k.wav")}), dir_ + "run");
+  r = cli_test::Run(Cli({"--probe", "--json", In("av.mp4"), In("mono22k.wav")}), dir_ + "run");
   ASSERT_EQ(r.status, 0) << r.err;
   auto probes = nlohmann::json::parse(r.out);
   EXPECT_EQ(probes[0]["ok"], true);
@@ -275,9 +275,9 @@ TEST_F(CliEndToEnd, ListingsProbeDryRunAndExitStatuses) {
   EXPECT_NEAR(probes[1]["duration"].get<double>(), kClip, 0.05);
 
   // The dry run prints the exact text for the installed encoder and converts nothing.
-  r = Run(Cli({"--format", "id:0", "--dry-run", "--json", "-o", dir_ + "dry", In("av.mp4"),
-               In("mono22k.wav")}),
-          dir_ + "run");
+  r = cli_test::Run(Cli({"--format", "id:0", "--dry-run", "--json", "-o", dir_ + "dry",
+                         In("av.mp4"), In("mono22k.wav")}),
+                    dir_ + "run");
   ASSERT_EQ(r.status, 0) << r.err;
   auto plan = nlohmann::json::parse(r.out);
   ASSERT_EQ(plan.size(), 2u);
@@ -289,19 +289,19 @@ TEST_F(CliEndToEnd, ListingsProbeDryRunAndExitStatuses) {
   EXPECT_FALSE(fs::exists(dir_ + "dry/av.mp4"));
 
   // Exit statuses: usage, a file that is no media, a missing encoder.
-  r = Run(Cli({}), dir_ + "run");
+  r = cli_test::Run(Cli({}), dir_ + "run");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("--format"), std::string::npos);
-  r = Run(Cli({"--format", "no such format", In("av.mp4")}), dir_ + "run");
+  r = cli_test::Run(Cli({"--format", "no such format", In("av.mp4")}), dir_ + "run");
   EXPECT_EQ(r.status, 2);
   std::ofstream(In("fake.mp4")) << "not a video";
-  r = Run(Cli({"--format", "MP3", "-o", dir_ + "bad", In("fake.mp4"), In("mono22k.wav")}),
-          dir_ + "run");
+  r = cli_test::Run(Cli({"--format", "MP3", "-o", dir_ + "bad", In("fake.mp4"), In("mono22k.wav")}),
+                    dir_ + "run");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Error opening files:\n    " + In("fake.mp4")), std::string::npos) << r.err;
   EXPECT_NE(r.out.find("Done\t" + In("mono22k.wav")), std::string::npos) << r.out;
-  r = Run(Cli({"--format", "MP3", In("mono22k.wav")}), dir_ + "run",
-          {"PATH=/nonexistent", "HOME=" + dir_});
+  r = cli_test::Run(Cli({"--format", "MP3", In("mono22k.wav")}), dir_ + "run",
+                    {"PATH=/nonexistent", "HOME=" + dir_});
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err.rfind("Crucial component missing. Please reinstall.", 0), 0u) << r.err;
 }

@@ -426,7 +426,6 @@ TEST_F(WorkflowDriver, StartUpAndEndOfLife) {
     EXPECT_EQ(core.Driver().Files().Count(), 1);
     EXPECT_EQ(core.Driver().SelectedProfile(), 0);  // no last profile: the first video format
     EXPECT_EQ(core.Driver().WindowMode(), window_mode_idle);
-    core.Settings().SetLastProfileId(42);
     EXPECT_TRUE(core.Close());
     EXPECT_FALSE(core.Ready());
     EXPECT_TRUE(fs::exists(root_ + "prog/config.xml"));
@@ -445,5 +444,4 @@ TEST_F(WorkflowDriver, StartUpAndEndOfLife) {
   EXPECT_EQ(boxes, (std::vector<std::string>{std::string(text_component_missing)}));
   EXPECT_EQ(view.closes, 1);
   EXPECT_EQ(core.Driver().Files().Count(), 0);
-  EXPECT_EQ(core.Driver().SelectedProfile(), ProfileList_FindBuiltin(core.Profiles(), 42));
 }

@@ -122,10 +122,8 @@ TEST(WorkflowFileList, DeleteAndTotalsByStatus) {
   list.InsertItem(3, Item("d", 80, status_error));
   EXPECT_DOUBLE_EQ(list.TotalSelectedLength(StatusMask(0) | StatusMask(3)), 30);
   EXPECT_DOUBLE_EQ(list.TotalSelectedLength(0), 0);
-  list.SetSelected(3, true);
   list.DeleteRange(1, 2);
   EXPECT_EQ(Order(list), "ad");
-  EXPECT_TRUE(list.IsSelected(1));
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
   EXPECT_DOUBLE_EQ(list.TotalSelectedLength(~0u), 0);
