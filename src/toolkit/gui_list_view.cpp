@@ -138,19 +138,19 @@ void KestListView::SetColumnWidth(int index, int width) {
 void KestListView::SetItemCount(int count) {
   count = std::max(0, count);
   if (count == item_count_) return;
+  const int row = SelectedRow();
   item_count_ = count;
-  Refresh();
+  Refresh(row);
 }
 
 void KestListView::SetEmptyText(const QString& text) {
   empty_text_ = text;
-  Refresh();
+  Refresh(SelectedRow());
 }
 
-void KestListView::Refresh() {
+void KestListView::Refresh(int row) {
   const bool updates = updatesEnabled();
   setUpdatesEnabled(false);
-  int row = SelectedRow();
   const int scroll = verticalScrollBar()->value();
   model_->SetRows(item_count_ > 0 ? item_count_ : (HasEmptyText() ? 2 : 0));
   row = std::min(row, item_count_ - 1);
@@ -166,18 +166,15 @@ void KestListView::RefreshRows() {
   viewport()->update();
 }
 
-int KestListView::SelectedRow() const {
-  int row = -1;
-  for (const QItemSelectionRange& range : selectionModel()->selection())
-    if (row < 0 || range.top() < row) row = range.top();
-  return row;
-}
+int KestListView::SelectedRow() const { return GetSelectionRange().first; }
 
 std::pair<int, int> KestListView::GetSelectionRange() const {
   int first = -1, last = -1;
+  // Only item rows count: the empty-text rows are never a selection.
   for (const QItemSelectionRange& range : selectionModel()->selection()) {
+    if (range.top() >= item_count_) continue;
     if (first < 0 || range.top() < first) first = range.top();
-    last = std::max(last, range.bottom());
+    last = std::max(last, std::min(range.bottom(), item_count_ - 1));
   }
   if (first < 0) return {-1, 0};
   return {first, last - first + 1};
@@ -259,6 +256,7 @@ void KestListView::keyPressEvent(QKeyEvent* event) {
 void KestListView::mousePressEvent(QMouseEvent* event) {
   const int row = SelectedRow();
   QTreeView::mousePressEvent(event);
+  if (item_count_ == 0) selectionModel()->clearSelection();
   if (SelectedRow() < 0 && item_count_ > 0) EnsureSelection();
   if (SelectedRow() == row) Notify();
 }

@@ -102,7 +102,8 @@ class KestListView : public QTreeView {
 
  private:
   friend class KestListModel;
-  void Refresh();
+  // Rebuilds the rows and selects `row` again, or the last row when it is now beyond it.
+  void Refresh(int row);
   void CloseSelectionGaps();
   void Notify();
   QModelIndex RowIndex(int row) const;
