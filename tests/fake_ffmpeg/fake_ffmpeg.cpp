@@ -2,7 +2,9 @@
 // the probe, the job and the batch driver can be tested fast and deterministically.
 //
 // Settings, each from an environment variable FAKE_FFMPEG_<NAME> or an argument
-// --fake-<name>=VALUE (arguments win; --fake-* arguments are not seen as encoder arguments):
+// --fake-<name>=VALUE with the name in lower case, '-' or '_' between words (--fake-delay-ms=20;
+// without "=VALUE" the value is "1"). Arguments win; --fake-* arguments are not seen as encoder
+// arguments. A script or rules file that cannot be read ends the fake with status 99.
 //
 //   SCRIPT          file whose bytes are printed as they are
 //   TEXT            text printed after the script; escapes \n \r \t \\ \xHH
