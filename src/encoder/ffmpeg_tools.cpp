@@ -60,7 +60,8 @@ bool Ffmpeg_Run(const std::string& exe, const std::string& args, ffmpeg_chunk_ha
 
 bool Ffmpeg_Run(const std::string& exe, const std::string& args, ffmpeg_chunk_handler handler,
                 void* data, const ffmpeg_idle_handler& idle_arg) {
-  const ffmpeg_idle_handler& idle = idle_arg ? idle_arg : DefaultIdle();
+  // A copy: the handler may install another one while it runs.
+  const ffmpeg_idle_handler idle = idle_arg ? idle_arg : DefaultIdle();
   child_process proc;  // kills and reaps the encoder on every way out, exceptions included
   proc.Start(exe, Cmd_SplitArgs(args));
 
