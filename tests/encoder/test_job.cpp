@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "encoder/ffmpeg_job.h"
@@ -25,14 +27,15 @@ std::string Build(const setup_fn& setup, const ffmpeg_caps& caps = Ffmpeg_CapsFu
   return Ffmpeg_BuildArgs(job.get(), caps);
 }
 
-// An encoder like Debian 12's: no libvo_aacenc, no -sameq, still -vol.
+std::string ReadFixture(const char* name) {
+  std::ifstream in(std::string(FLENMARK_FIXTURES_DIR) + "/encoder_caps/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Debian 12's encoder, from its recorded answers: no libvo_aacenc, no -sameq, still -vol.
 ffmpeg_caps Debian12Caps() {
-  ffmpeg_caps caps;
-  caps.all_encoders = false;
-  caps.encoders = {"libx264", "libvpx", "libvorbis", "libmp3lame", "aac", "mpeg4", "mp2"};
-  caps.has_sameq = false;
-  caps.has_vol = true;
-  return caps;
+  return Ffmpeg_CapsFromText(ReadFixture("ffmpeg-5.1-encoders.txt"),
+                             ReadFixture("ffmpeg-5.1-help-long.txt"));
 }
 
 // A newer encoder that also dropped -vol.
