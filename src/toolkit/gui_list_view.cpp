@@ -166,7 +166,9 @@ void KestListView::RefreshRows() {
   viewport()->update();
 }
 
-int KestListView::SelectedRow() const { return GetSelectionRange().first; }
+int KestListView::SelectedRow() const {
+  return GetSelectionRange().first;
+}
 
 std::pair<int, int> KestListView::GetSelectionRange() const {
   int first = -1, last = -1;

@@ -158,12 +158,9 @@ TEST_F(ListView, SelectRangeAndRanges) {
     std::vector<int> rows;  // selection afterwards
   };
   const std::vector<range_case> cases = {
-      {2, 3, {2, 3, 4}},
-      {3, 0, {2, 3, 4}},   // nothing happens
-      {-1, 2, {2, 3, 4}},
-      {4, 3, {2, 3, 4}},   // beyond the last row
-      {5, 1, {5}},
-      {0, 6, {0, 1, 2, 3, 4, 5}},
+      {2, 3, {2, 3, 4}},  {3, 0, {2, 3, 4}},  // nothing happens
+      {-1, 2, {2, 3, 4}}, {4, 3, {2, 3, 4}},  // beyond the last row
+      {5, 1, {5}},        {0, 6, {0, 1, 2, 3, 4, 5}},
   };
   for (const auto& c : cases) {
     view_.SelectRange(c.first, c.count);
@@ -214,8 +211,7 @@ TEST_F(ListView, HundredThousandRowsAskOnlyForVisibleRows) {
   view_.SelectRange(99999, 1);
   view_.ScrollToSelected();
   view_.viewport()->repaint();
-  EXPECT_TRUE(view_.viewport()->rect().contains(
-      view_.visualRect(view_.model()->index(99999, 0))));
+  EXPECT_TRUE(view_.viewport()->rect().contains(view_.visualRect(view_.model()->index(99999, 0))));
   EXPECT_LE(asked_.size(), static_cast<std::size_t>(last - first + 2));
 }
 

@@ -29,11 +29,9 @@ TEST(ThemedProgress, BarWidthFollowsThePosition) {
     int width;
   };
   const std::vector<bar_case> cases = {
-      {0.0, 0},
-      {0.004, 0},  // 0.4 pixels round to no bar
-      {0.02, 6},   // 2 pixels, widened to the two rounded ends (radius 3)
-      {0.5, 50},
-      {1.0, 100},
+      {0.0, 0},  {0.004, 0},  // 0.4 pixels round to no bar
+      {0.02, 6},              // 2 pixels, widened to the two rounded ends (radius 3)
+      {0.5, 50}, {1.0, 100},
   };
   for (const auto& c : cases) {
     bar.SetPosition(c.position);
@@ -50,10 +48,8 @@ TEST(ThemedProgress, PositionIsClampedAndSmallMovesAreIgnored) {
     const char* text;
   };
   const std::vector<text_case> cases = {
-      {0.425, "42.5%"},
-      {1.5, "100.0%"},
-      {-2.0, "0.0%"},
-      {std::numeric_limits<double>::quiet_NaN(), "0.0%"},
+      {0.425, "42.5%"}, {1.5, "100.0%"},
+      {-2.0, "0.0%"},   {std::numeric_limits<double>::quiet_NaN(), "0.0%"},
       {0.0004, "0.0%"},
   };
   for (const auto& c : cases) {

@@ -55,7 +55,8 @@ TEST(GuiUtils, SetEnabledPassesThroughContainers) {
   Control_SetEnabled(&window, true);
   EXPECT_TRUE(edit->isEnabledTo(&window));
   EXPECT_TRUE(label->isEnabledTo(&window));
-  EXPECT_EQ(edit->palette().color(QPalette::Base), QApplication::palette(edit).color(QPalette::Base));
+  EXPECT_EQ(edit->palette().color(QPalette::Base),
+            QApplication::palette(edit).color(QPalette::Base));
 }
 
 TEST(GuiUtils, CursorAndWindowGeometry) {
