@@ -1,7 +1,8 @@
 // Writes pictures of every themed control in every state and style to <build>/gallery, at
 // 96 and at 192 pixels per inch, for people to look at:
 //   buttons-1x.png / -2x.png   the five button styles: plain, hot, pressed, disabled, toggled
-//                              down, split (hot and pressed drop-down), flat, caption only
+//                              down, split (hot and pressed drop-down), flat, caption only,
+//                              and the picture layouts
 //   panels-1x.png / -2x.png    panels and tool bars in the five styles
 //   progress-1x.png / -2x.png  the progress bar at several positions
 #include <gtest/gtest.h>
@@ -74,7 +75,7 @@ void TemplateTheme(kx_button_theme& theme, int style) {
 
 QImage ButtonSheet(qreal ratio) {
   const int row_h = 76;
-  QImage sheet = Sheet(QSize(1000, 24 + 5 * row_h), ratio);
+  QImage sheet = Sheet(QSize(1000, 24 + 6 * row_h), ratio);
   QPainter p(&sheet);
   const QStringList columns = {QStringLiteral("normal"),    QStringLiteral("hot"),
                                QStringLiteral("pressed"),   QStringLiteral("disabled"),
@@ -128,6 +129,27 @@ QImage ButtonSheet(qreal ratio) {
     }
     bar.render(&p, QPoint(62, y));
   }
+  // Picture beside the caption: at the left edge, centred with it, at the right edge; and a
+  // button that keeps the drop-down width free.
+  const int y = 24 + 5 * row_h;
+  Label(p, 6, y + 34, QStringLiteral("layouts"));
+  kx_themed_panel bar;
+  bar.resize(930, 68);
+  kx_toolbar_theme bar_theme;
+  bar_theme.SetStyle(2);
+  bar.SetTheme(bar_theme);
+  kx_button_theme theme;
+  TemplateTheme(theme, 2);
+  for (int layout = 1; layout <= 4; ++layout) {
+    auto* b = new kx_themed_button(&bar);
+    b->SetTheme(theme);
+    b->ButtonTheme().glyph_layout = layout == 4 ? 0 : layout;
+    b->SetCaption(QStringLiteral("Output folder"));
+    b->SetGlyph(Glyph(ratio));
+    b->setGeometry(4 + (layout - 1) * 170, 4, 164, 60);
+    if (layout == 4) b->SetButtonMode(kx_button_reserved);
+  }
+  bar.render(&p, QPoint(62, y));
   return sheet;
 }
 
