@@ -159,7 +159,12 @@ void Range_Clip(std::int32_t& start, std::int32_t& count, std::int32_t total) {
 }
 
 std::int64_t Percent_Of(std::int64_t a, std::int64_t b) {
-  return a * b / 100;
+  std::int64_t product = 0;
+  if (!__builtin_mul_overflow(a, b, &product)) return product / 100;
+  // Past the 64-bit range: the nearest representable answer.
+  return static_cast<std::int64_t>(
+      std::clamp(static_cast<long double>(a) * static_cast<long double>(b) / 100,
+                 static_cast<long double>(INT64_MIN), static_cast<long double>(INT64_MAX)));
 }
 
 double Round_To_Step(double step, double value) {

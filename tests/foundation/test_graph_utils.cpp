@@ -110,7 +110,8 @@ TEST(Geometry, NumberHelpers) {
   EXPECT_EQ(Percent_Of(250, 40), 100);
   EXPECT_EQ(Percent_Of(7, 33), 2);
   EXPECT_EQ(Percent_Of(-7, 33), -2);
-  EXPECT_DOUBLE_EQ(Round_To_Step(10, 25), 20);  // halves to even
+  EXPECT_EQ(Percent_Of(INT64_MAX, 50), INT64_MAX / 2);  // no overflow in the product
+  EXPECT_DOUBLE_EQ(Round_To_Step(10, 25), 20);          // halves to even
   EXPECT_DOUBLE_EQ(Round_To_Step(10, 35), 40);
   EXPECT_DOUBLE_EQ(Round_To_Step(5, 62.4), 60);
   EXPECT_DOUBLE_EQ(Round_To_Step(0.5, 1.3), 1.5);
