@@ -77,7 +77,8 @@ void Ffmpeg_SetIdleHandler(ffmpeg_idle_handler idle);
 // shell), hands every read of at most 2048 bytes to `handler` as it arrives, and drains the
 // pipe after the exit. Returns true when the encoder exited with status 0 and neither the
 // handler nor the idle handler stopped it; a stopped encoder is killed. Throws
-// std::system_error when the encoder cannot be started (no chunk is delivered then).
+// std::system_error when the encoder cannot be started (no chunk is delivered then). Without
+// an idle handler (or with an empty one) the installed one is used.
 bool Ffmpeg_Run(const std::string& exe, const std::string& args, ffmpeg_chunk_handler handler,
                 void* data);
 bool Ffmpeg_Run(const std::string& exe, const std::string& args, ffmpeg_chunk_handler handler,
@@ -93,7 +94,8 @@ std::string Ffmpeg_QuotePath(std::string_view path);
 // goes between quotes as Ffmpeg_QuotePath writes it.
 bool Ffmpeg_Probe(const std::string& path, media_info& info);
 
-// Fills `info` from a probe's console text, as Ffmpeg_Probe does after the run.
+// Fills `info` from a probe's console text, as Ffmpeg_Probe does after the run. The first
+// video stream that is not an attached picture (cover art) and the first audio stream count.
 bool Ffmpeg_ParseProbe(std::string_view text, media_info& info);
 
 // Chunk handler of a conversion: appends the chunk to cb.log and reports the first progress
