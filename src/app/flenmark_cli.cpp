@@ -169,7 +169,7 @@ int Probe(const std::vector<std::string>& files, bool json) {
       std::cout << "  not a media file\n";
       continue;
     }
-    std::cout << "  duration " << Duration_ToText(v.duration, true) << ", " << info.bitrate_kbps
+    std::cout << "  duration " << Time_ToText(v.duration, 2) << ", " << info.bitrate_kbps
               << " kb/s\n";
     if (v.present)
       std::cout << "  video " << v.codec << (v.supported ? "" : " (not supported)") << ", "
