@@ -352,7 +352,7 @@ struct click_probe : QAbstractButton {
 
 }  // namespace
 
-kx_themed_button* kx_themed_button::Replace(QAbstractButton* control, bool free_old) {
+kx_themed_button* kx_themed_button::Replace(QWidget* control, bool free_old) {
   if (!control) return nullptr;
   auto* button = new kx_themed_button(control->parentWidget());
   button->SetCreating(true);
@@ -362,31 +362,35 @@ kx_themed_button* kx_themed_button::Replace(QAbstractButton* control, bool free_
   FontInfo_LoadFrom(button->ButtonTheme().font, control->font(),
                     control->palette().color(QPalette::ButtonText));
 
-  QString caption = control->text();
-  const QIcon icon = control->icon();
-  if (!icon.isNull()) {
-    button->SetGlyph(icon.pixmap(control->iconSize(), control->devicePixelRatioF()).toImage());
-    button->ButtonTheme().glyph_layout = 2;
-  }
-  if (auto* tool = qobject_cast<QToolButton*>(control)) {
-    if (tool->toolButtonStyle() == Qt::ToolButtonTextUnderIcon)
-      button->ButtonTheme().glyph_layout = 0;
-    if (tool->toolButtonStyle() == Qt::ToolButtonIconOnly) caption.clear();
-  }
-  button->SetCaption(caption);
-  if (control->isCheckable()) {
-    bool exclusive = false;
-    button->group_index = GroupIndexFor(control, exclusive);
-    button->allow_all_up = !exclusive;
-    button->down_ = control->isChecked();
-  }
-
-  // Handlers sit on the old button's click signal; Qt cannot move them, so the old button
-  // keeps receiving the click.
-  const bool handled = click_probe::Connected(*control);
-  if (handled) {
-    connect(button, &kx_themed_button::clicked, control,
-            [control, button] { Q_EMIT control->clicked(button->Down()); });
+  // A plain panel may stand in for a button: then only the common settings carry over.
+  auto* plain = qobject_cast<QAbstractButton*>(control);
+  bool handled = false;
+  if (plain) {
+    QString caption = plain->text();
+    const QIcon icon = plain->icon();
+    if (!icon.isNull()) {
+      button->SetGlyph(icon.pixmap(plain->iconSize(), plain->devicePixelRatioF()).toImage());
+      button->ButtonTheme().glyph_layout = 2;
+    }
+    if (auto* tool = qobject_cast<QToolButton*>(plain)) {
+      if (tool->toolButtonStyle() == Qt::ToolButtonTextUnderIcon)
+        button->ButtonTheme().glyph_layout = 0;
+      if (tool->toolButtonStyle() == Qt::ToolButtonIconOnly) caption.clear();
+    }
+    button->SetCaption(caption);
+    if (plain->isCheckable()) {
+      bool exclusive = false;
+      button->group_index = GroupIndexFor(plain, exclusive);
+      button->allow_all_up = !exclusive;
+      button->down_ = plain->isChecked();
+    }
+    // Handlers sit on the old button's click signal; Qt cannot move them, so the old button
+    // keeps receiving the click.
+    handled = click_probe::Connected(*plain);
+    if (handled) {
+      connect(button, &kx_themed_button::clicked, plain,
+              [plain, button] { Q_EMIT plain->clicked(button->Down()); });
+    }
   }
   button->SetCreating(false);
   button->UpdateStates();

@@ -6,8 +6,6 @@
 
 #include "toolkit/gui_themed_control.h"
 
-class QAbstractButton;
-
 enum : std::int32_t {
   kx_button_plain = 0,
   kx_button_reserved = 1,  // drop-down width kept free at the right, not a separate part
@@ -24,11 +22,11 @@ class kx_themed_button : public kx_themed_graphic_control {
 
   kx_button_theme& ButtonTheme() { return static_cast<kx_button_theme&>(Theme()); }
 
-  // Puts a themed button where a plain button was: position, size, parent, look, caption,
-  // font, picture and toggle settings carry over, and its click handlers still run.
-  // With free_old the old button is deleted, unless handlers are connected to its click:
+  // Puts a themed button where a plain button (or a panel standing in for one) was: position, size,
+  // parent, look, caption, font, picture and toggle settings carry over, and its click handlers
+  // still run. With free_old the old button is deleted, unless handlers are connected to its click:
   // then it stays hidden, owned by the new button, and receives the clicks.
-  static kx_themed_button* Replace(QAbstractButton* control, bool free_old);
+  static kx_themed_button* Replace(QWidget* control, bool free_old);
 
   void SetCaption(const QString& caption);
   const QString& Caption() const { return caption_; }

@@ -7,12 +7,12 @@
 #include <cmath>
 #include <vector>
 
-QColor Theme_QColor(std::uint32_t colour) {
+QColor Theme_QColor(kx_color colour) {
   return QColor(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
                 static_cast<int>((colour >> 16) & 0xFFu), static_cast<int>(colour >> 24));
 }
 
-std::uint32_t Theme_FromQColor(const QColor& colour) {
+kx_color Theme_FromQColor(const QColor& colour) {
   const QColor c = colour.toRgb();
   return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8) |
          (static_cast<std::uint32_t>(c.blue()) << 16) |

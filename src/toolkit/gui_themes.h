@@ -12,26 +12,28 @@
 #include <memory>
 #include <string>
 
+#include "foundation/graph_utils.h"
+
 class QPainter;
 
 // A theme colour from the #RRGGBB notation plus alpha.
-constexpr std::uint32_t Theme_Hex(std::uint32_t rrggbb, std::uint32_t alpha = 255) {
+constexpr kx_color Theme_Hex(std::uint32_t rrggbb, std::uint32_t alpha = 255) {
   return ((rrggbb >> 16) & 0xFFu) | (rrggbb & 0xFF00u) | ((rrggbb & 0xFFu) << 16) |
          ((alpha & 0xFFu) << 24);
 }
-QColor Theme_QColor(std::uint32_t colour);
-std::uint32_t Theme_FromQColor(const QColor& colour);
+QColor Theme_QColor(kx_color colour);
+kx_color Theme_FromQColor(const QColor& colour);
 
 struct kx_rect_colors {
   // 0 flat, 1 vertical gradient color1 -> color4, 2 two bands, other: no fill.
   std::int32_t fill_style = 2;
-  std::uint32_t color1 = Theme_Hex(0xF5F5F5);
-  std::uint32_t color2 = Theme_Hex(0xC8C8C8);
-  std::uint32_t color3 = Theme_Hex(0xBEBEBE);
-  std::uint32_t color4 = Theme_Hex(0xAAAAAA);
+  kx_color color1 = Theme_Hex(0xF5F5F5);
+  kx_color color2 = Theme_Hex(0xC8C8C8);
+  kx_color color3 = Theme_Hex(0xBEBEBE);
+  kx_color color4 = Theme_Hex(0xAAAAAA);
   double split = 0.5;
-  std::uint32_t border_color = Theme_Hex(0xA0A0A0);
-  std::uint32_t inner_color = 0;
+  kx_color border_color = Theme_Hex(0xA0A0A0);
+  kx_color inner_color = 0;
 
   void Assign(const kx_rect_colors& source) { *this = source; }
   bool operator==(const kx_rect_colors&) const = default;
@@ -62,7 +64,7 @@ struct kx_font_info {
   std::string name;          // empty keeps the surface's family
   std::int32_t height = -1;  // pixels; -1 keeps the surface's height
   std::uint32_t style = 0;   // kx_font_* bits
-  std::uint32_t color = Theme_Hex(0x000000);
+  kx_color color = Theme_Hex(0x000000);
   // 0 system rendering, 1 system ClearType, 2 fine antialiasing, 3/4 fine ClearType
   std::int32_t quality = 0;
 
@@ -141,7 +143,7 @@ class kx_button_theme : public kx_basic_theme {
   void Assign(const kx_basic_theme& source) override;
 
   std::array<kx_rect_colors, 4> state_colors;  // by kx_state_*
-  std::array<std::uint32_t, 4> text_colors{};
+  std::array<kx_color, 4> text_colors{};
   kx_font_info font;
   kx_rect_shape shape;
   bool flat = false;  // background only while hot or pressed
