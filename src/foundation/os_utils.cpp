@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "foundation/kest_errors.h"
-#include "foundation/string_utils.h"
 #include "foundation/platform/os_platform.h"
 #include "foundation/platform/process.h"
+#include "foundation/string_utils.h"
 
 namespace {
 
