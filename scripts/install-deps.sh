@@ -13,6 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   locales
   xvfb xauth imagemagick
+  xdg-utils
 )
 
 SUDO=""
