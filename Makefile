@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build test test-fast asan run format clean
+.PHONY: all deps build test test-fast asan fuzz run format clean
 
 all: build
 
@@ -19,6 +19,7 @@ build: deps
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory asan
+	@$(MAKE) --no-print-directory fuzz
 
 # The fast tests only (no real encoder, fuzzing or sanitizer runs).
 test-fast: build
@@ -30,6 +31,11 @@ asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE slow
+
+# A short run of the settings-file fuzzer (skipped when clang's fuzzer runtime is missing).
+FUZZ_SECONDS ?= 20
+fuzz: deps
+	@bash scripts/fuzz-config.sh $(FUZZ_SECONDS)
 
 run: build
 	@bash scripts/run.sh $(BUILD)
