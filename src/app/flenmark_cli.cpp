@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/caps_cache.h"
 #include "app/cli_view.h"
 #include "encoder/ffmpeg_job.h"
 #include "encoder/ffmpeg_tools.h"
@@ -253,6 +254,7 @@ int main(int argc, char** argv) {
     return exit_no_encoder;
   }
   if (probe) return Probe(files, json);
+  CapsCache_Install();
 
   const int profile_index = FindFormat(*profiles, format);
   if (profile_index < 0) return usage("unknown format \"" + format + "\" (see --list-formats)");

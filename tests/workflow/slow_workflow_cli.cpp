@@ -301,6 +301,22 @@ TEST_F(CliEndToEnd, ListingsProbeDryRunAndExitStatuses) {
   EXPECT_NE(args.find("_flmk_output.tmp\""), std::string::npos) << args;
   EXPECT_FALSE(fs::exists(dir_ + "dry/av.mp4"));
 
+  // What the encoder offers is cached between runs; a damaged cache is detected again and
+  // gives the same text.
+  const std::vector<std::string> env = {std::string("PATH=") + getenv("PATH"),
+                                        std::string("HOME=") + getenv("HOME"),
+                                        "XDG_CACHE_HOME=" + dir_ + "cache"};
+  const std::vector<std::string> dry = {"--format", "id:0",       "--dry-run", "--json",
+                                        "-o",       dir_ + "dry", In("av.mp4")};
+  for (const char* damage : {"", "", "key=x\nall_encoders=1\n", "garbage"}) {
+    if (damage[0]) std::ofstream(dir_ + "cache/flenmark/encoder-caps") << damage;
+    r = cli_test::Run(Cli(dry), dir_ + "run", env);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)[0]["args"], args);
+    EXPECT_NE(cli_test::ReadAll(dir_ + "cache/flenmark/encoder-caps").find("key=/"),
+              std::string::npos);
+  }
+
   // Exit statuses: usage, a file that is no media, a missing encoder.
   r = cli_test::Run(Cli({}), dir_ + "run");
   EXPECT_EQ(r.status, 2);
