@@ -399,3 +399,39 @@ TEST(ThemedReplace, PanelTakesOverTheChildren) {
   // The background lies under the moved children.
   EXPECT_EQ(panel->childAt(10, 10), one);
 }
+
+TEST(ThemedSurface, FillCoversTheControlAndTheOutlineFallsOutside) {
+  kx_themed_panel panel;
+  panel.resize(50, 30);
+  kx_panel_theme theme;
+  theme.SetStyle(3);  // flat-looking gradient #DCF0DC with border #C6D8C6
+  panel.SetTheme(theme);
+  panel.show();
+  int after_draw = 0;
+  panel.Surface().on_after_draw = [&](kx_themed_graphic_control&) { ++after_draw; };
+  panel.Surface().RedrawNow();
+  EXPECT_EQ(after_draw, 1);
+  const QImage& image = panel.Surface().Buffer();
+  ASSERT_EQ(image.size(), QSize(50, 30));
+  for (const QPoint p :
+       {QPoint(0, 0), QPoint(49, 0), QPoint(0, 29), QPoint(49, 29), QPoint(25, 15)})
+    EXPECT_EQ(image.pixel(p), qRgb(0xDC, 0xF0, 0xDC)) << p.x() << "," << p.y();
+  // Square corners on the surface, even from a template with rounded ones.
+  EXPECT_EQ(panel.PanelTheme().shape.corners[0], kx_corner_square);
+}
+
+TEST(ThemedButtonRatio, OutlinesStayWholePixelsAtTwiceTheDensity) {
+  kx_themed_button b;
+  b.resize(40, 30);
+  b.RedrawBuffer(2.0);
+  const QImage& image = b.Buffer();
+  ASSERT_EQ(image.size(), QSize(80, 60));
+  const QRgb border = qRgb(0x5A, 0x5A, 0x5A);
+  // One logical pixel of outline is two device pixels, both fully covered.
+  EXPECT_EQ(image.pixel(0, 30), border);
+  EXPECT_EQ(image.pixel(1, 30), border);
+  EXPECT_NE(image.pixel(2, 30), border);
+  EXPECT_EQ(image.pixel(79, 30), border);
+  EXPECT_EQ(image.pixel(40, 59), border);
+  EXPECT_EQ(qAlpha(image.pixel(40, 58)), 255);
+}
