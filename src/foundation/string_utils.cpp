@@ -210,8 +210,7 @@ double Time_FromText(std::string_view text, double def) {
     if (!ReadUnsigned(parts[i], v)) return def;
     result = result * 60 + static_cast<double>(v);
   }
-  std::int64_t unused = 0;
-  if (ReadUnsigned(fraction, unused)) {
+  if (!fraction.empty() && std::all_of(fraction.begin(), fraction.end(), IsDigit)) {
     const std::string f = "0." + std::string(fraction);
     double value = 0;
     if (std::from_chars(f.data(), f.data() + f.size(), value).ec == std::errc()) result += value;

@@ -170,6 +170,7 @@ TEST(TimeTexts, ReadingTimes) {
       {"1: 30", -7},
       {"99999999999999999999999", -7},
       {"12.", 12},
+      {"1.123456789012345678901", 1.123456789012345678901},
       {"007", 7},
   };
   for (const row& r : rows) EXPECT_DOUBLE_EQ(Time_FromText(r.text, -7), r.seconds) << r.text;
