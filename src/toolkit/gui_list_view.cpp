@@ -157,6 +157,9 @@ void KestListView::Refresh(int row) {
   if (row >= 0)
     selectionModel()->setCurrentIndex(
         RowIndex(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  // The scroll range follows the new count only after a layout; keep the scroll position.
+  executeDelayedItemsLayout();
+  updateGeometries();
   verticalScrollBar()->setValue(scroll);
   setUpdatesEnabled(updates);
 }
@@ -222,6 +225,10 @@ void KestListView::CloseSelectionGaps() {
 void KestListView::ScrollToSelected() {
   const int row = SelectedRow();
   if (row >= 0) scrollTo(RowIndex(row), QAbstractItemView::EnsureVisible);
+}
+
+void KestListView::keyboardSearch(const QString&) {
+  // Type-ahead would ask the owner for row after row; an owner-data list has none.
 }
 
 void KestListView::FocusList() {

@@ -95,6 +95,7 @@ class KestListView : public QTreeView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void keyboardSearch(const QString& search) override;
   void mousePressEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void paintEvent(QPaintEvent* event) override;

@@ -97,6 +97,21 @@ TEST_F(ListView, NewCountKeepsTheSelectionInRange) {
   view_.SetEmptyText(QStringLiteral("empty"));
   view_.SetItemCount(0);
   EXPECT_EQ(view_.SelectedRow(), -1);
+
+  // A new count leaves the list scrolled where it was.
+  view_.SetItemCount(500);
+  view_.verticalScrollBar()->setValue(200);
+  view_.SetItemCount(600);
+  EXPECT_EQ(view_.verticalScrollBar()->value(), 200);
+}
+
+TEST_F(ListView, TypingAsksTheOwnerForNoRows) {
+  view_.SetItemCount(100000);
+  view_.setFocus();
+  QCoreApplication::processEvents();
+  asked_.clear();
+  QTest::keyClicks(&view_, QStringLiteral("zz"));
+  EXPECT_TRUE(asked_.empty());
 }
 
 TEST_F(ListView, ClicksAlwaysNotify) {
