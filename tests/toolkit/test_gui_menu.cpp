@@ -159,3 +159,23 @@ TEST(GuiMenu, ActionEntriesRunTheActionsHandler) {
   EXPECT_EQ(sender_seen, &remove);
   EXPECT_EQ(tag_seen, 42);
 }
+
+TEST(GuiMenu, PopupBelowOpensUnderTheControl) {
+  QWidget window;
+  window.resize(300, 200);
+  auto* button = new QWidget(&window);
+  button->setGeometry(40, 30, 80, 24);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  menu_holder m;
+  m->AddValueItem("Only", {}, 7);
+  QPoint shown_at;
+  QTimer::singleShot(0, [&] {
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    shown_at = popup->pos();
+    popup->close();
+  });
+  EXPECT_EQ(m->PopupBelow(button, 5, 2), -1);
+  EXPECT_EQ(shown_at, button->mapToGlobal(QPoint(5, 24 + 2)));
+}
