@@ -24,7 +24,7 @@ echo "1. A 6-second sample clip made by the encoder: $DEMO/sample clip.mkv"
 ffmpeg -hide_banner -loglevel error -y \
   -f lavfi -i "testsrc2=size=640x360:rate=25:duration=6" \
   -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=6" \
-  -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest "$DEMO/sample clip.mkv"
+  -ac 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest "$DEMO/sample clip.mkv"
 echo
 echo "2. What flenmark-cli learns from it:"
 "$CLI" --config "$DEMO/config.xml" --probe "$DEMO/sample clip.mkv"

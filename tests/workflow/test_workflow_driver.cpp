@@ -445,3 +445,21 @@ TEST_F(WorkflowDriver, StartUpAndEndOfLife) {
   EXPECT_EQ(view.closes, 1);
   EXPECT_EQ(core.Driver().Files().Count(), 0);
 }
+
+TEST_F(WorkflowDriver, AFileThatAppearsDuringTheConversionIsNeverReplaced) {
+  Rules({"^-i \tav10\t1", "^-y\tok\t0\toutput=last;chunk=line;delay_ms=30;output_bytes=10"});
+  driver_->AddFiles({In("race.avi")});
+  view_.on_events = [&] {
+    // Once the output is named and the encoder writes its temporary file.
+    if (!driver_->RunningTemp().empty() && !fs::exists(out_ + "race.mp4"))
+      std::ofstream(out_ + "race.mp4") << "theirs";
+  };
+  driver_->Convert();
+  const file_item& f = driver_->Files().Item(0);
+  EXPECT_EQ(f.status, status_done);
+  EXPECT_EQ(f.output_path, out_ + "race_2.mp4");
+  EXPECT_EQ(f.output_size, 10);
+  std::ifstream theirs(out_ + "race.mp4");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(theirs), {}), "theirs");
+  EXPECT_EQ(OutFiles(), (std::vector<std::string>{"race.mp4", "race_2.mp4"}));
+}
