@@ -199,28 +199,31 @@ TEST_F(CliEndToEnd, MergeRangeAndVolume) {
 }
 
 TEST_F(CliEndToEnd, HostileFileNames) {
-  const std::vector<std::string> names = {"with space.wav", "quote\"d.wav", "ñandú été.wav",
-                                          "-dash.wav", "back\\slash.wav"};
+  // Names as typed in the input folder: spaces, a double quote, non-ASCII letters, a leading
+  // dash (after "--"), a backslash.
+  const std::vector<std::string> names = {"with space.wav", "quote\"d.wav",
+                                          "\u00f1and\u00fa \u00e9t\u00e9.wav", "-dash.wav",
+                                          "back\\slash.wav"};
   std::vector<std::string> args = {"--format", "MP3", "-o", dir_ + "hostile out", "--json", "--"};
   for (const auto& n : names) {
     fs::copy_file(In("mono22k.wav"), In(n), fs::copy_options::overwrite_existing);
-    args.push_back(In(n));
+    args.push_back(n);
   }
-  auto r = cli_test::Run(Cli(args), dir_ + "run");
+  auto r = cli_test::Run(Cli(args), dir_ + "run", {}, dir_ + "in");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   auto results = nlohmann::json::parse(r.out, nullptr, false);
   ASSERT_TRUE(results.is_array()) << r.out;
   ASSERT_EQ(results.size(), names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string want = dir_ + "hostile out/" + fs::path(names[i]).stem().string() + ".mp3";
+    EXPECT_EQ(results[i]["input"], names[i]);
     EXPECT_EQ(results[i]["status"], "Done") << names[i];
     EXPECT_EQ(results[i]["output"], want);
     EXPECT_TRUE(Probe(want, dir_ + "probe").audio) << want;
   }
   // Without "--" a leading dash is an option: a usage error, nothing converted.
-  r = cli_test::Run(
-      Cli({"--format", "MP3", "-o", dir_ + "dash", In("x") + "/../-dash.wav", "-dash.wav"}),
-      dir_ + "run");
+  r = cli_test::Run(Cli({"--format", "MP3", "-o", dir_ + "dash", "-dash.wav"}), dir_ + "run", {},
+                    dir_ + "in");
   EXPECT_EQ(r.status, 2);
   EXPECT_FALSE(fs::exists(dir_ + "dash"));
 }

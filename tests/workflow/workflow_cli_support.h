@@ -34,9 +34,11 @@ inline std::string ReadAll(const std::string& path) {
 
 // Starts argv with stdout and stderr in files; `env` replaces the environment when not empty.
 inline pid_t Start(const std::vector<std::string>& argv, const std::string& out_file,
-                   const std::string& err_file, const std::vector<std::string>& env = {}) {
+                   const std::string& err_file, const std::vector<std::string>& env = {},
+                   const std::string& cwd = {}) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&fa, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&fa, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -60,10 +62,10 @@ inline int Wait(pid_t pid) {
 }
 
 inline run_result Run(const std::vector<std::string>& argv, const std::string& scratch,
-                      const std::vector<std::string>& env = {}) {
+                      const std::vector<std::string>& env = {}, const std::string& cwd = {}) {
   run_result r;
   const std::string o = scratch + ".out", e = scratch + ".err";
-  pid_t pid = Start(argv, o, e, env);
+  pid_t pid = Start(argv, o, e, env, cwd);
   if (pid < 0) return r;
   r.status = Wait(pid);
   r.out = ReadAll(o);
