@@ -63,6 +63,7 @@ class WorkflowDriver : public ::testing::Test {
     Script("v200", ProbeText("00:03:20.00", true, false));
     Script("av2", ProbeText("00:00:02.00", true, true));
     Script("ok", Progress({"00:00:01.00", "00:00:02.00"}));
+    Script("half", Progress({"00:00:05.00"}));
     Script("100s", Progress({"00:01:40.00"}));
     Script("long", Progress({"00:00:05.00"}));
     profiles_ = ProfileList_Create();
@@ -115,7 +116,7 @@ class WorkflowDriver : public ::testing::Test {
 }  // namespace
 
 TEST_F(WorkflowDriver, ConvertsEachFileAndNumbersTakenNames) {
-  Rules({"^-i \tav10\t1", "^-y\tok\t0\toutput=last;output_bytes=3000;chunk=line;delay_ms=30"});
+  Rules({"^-i \tav10\t1", "^-y\thalf\t0\toutput=last;output_bytes=3000"});
   driver_->AddFiles({In("a.avi"), In("a.mkv")});
   ASSERT_EQ(driver_->Files().Count(), 2);
   EXPECT_EQ(view_.modes, (std::vector<int>{0, 2}));
@@ -136,8 +137,8 @@ TEST_F(WorkflowDriver, ConvertsEachFileAndNumbersTakenNames) {
   EXPECT_EQ(view_.labels[progress_label::remaining], "Conversion finished");
   EXPECT_EQ(view_.labels[progress_label::profile], "MPEG-4 <H.264 AVC video, AAC audio>");
   // Progress reached the title and ended on the plain one.
-  EXPECT_TRUE(Has(view_.titles, "(10%) Flenmark"));
-  EXPECT_TRUE(Has(view_.titles, "(60%) Flenmark"));
+  EXPECT_TRUE(Has(view_.titles, "(25%) Flenmark"));
+  EXPECT_TRUE(Has(view_.titles, "(75%) Flenmark"));
   EXPECT_EQ(view_.titles.back(), "Flenmark");
   EXPECT_EQ(view_.balloons.back(),
             "Done. Click the right-hand set of Play / Explore buttons to view the new files.");
