@@ -304,6 +304,16 @@ TEST_F(CliEndToEnd, ListingsProbeDryRunAndExitStatuses) {
   EXPECT_NE(args.find("_flmk_output.tmp\""), std::string::npos) << args;
   EXPECT_FALSE(fs::exists(dir_ + "dry/av.mp4"));
 
+  // A merge is one job reading both inputs through one filter graph.
+  r = cli_test::Run(Cli({"--format", "MPEG-4", "--merge", "--dry-run", "--json", "-o", dir_ + "dry",
+                         In("av.mp4"), In("odd.mkv")}),
+                    dir_ + "run");
+  ASSERT_EQ(r.status, 0) << r.err;
+  plan = nlohmann::json::parse(r.out);
+  ASSERT_EQ(plan.size(), 1u);
+  EXPECT_EQ(plan[0]["output"], dir_ + "dry/Merged av.mp4");
+  EXPECT_NE(plan[0]["args"].get<std::string>().find("concat=n=2"), std::string::npos);
+
   // What the encoder offers is cached between runs; a damaged cache is detected again and
   // gives the same text.
   const std::vector<std::string> env = {std::string("PATH=") + getenv("PATH"),
