@@ -144,10 +144,13 @@ TEST_P(CliEveryFormat, ConvertsEveryInput) {
     const auto& res = results[i];
     const input_clip& c = *used[i];
     SCOPED_TRACE(std::string(p.name) + " <" + std::string(p.description) + "> from " + c.name);
-    ASSERT_EQ(res["status"], "Done") << r.err;
+    if (res["status"] != "Done") {
+      ADD_FAILURE() << "status " << res["status"] << "\n" << r.err;
+      continue;
+    }
     const std::string output = res["output"];
     auto probe = Probe(output, dir_ + "probe");
-    ASSERT_TRUE(probe.ok);
+    ASSERT_TRUE(probe.ok) << output;
     EXPECT_EQ(probe.video, format_video && c.video);
     EXPECT_EQ(probe.audio, !p.audio_codec.empty() && c.audio);
     EXPECT_NEAR(probe.duration, kClip, 0.3);
