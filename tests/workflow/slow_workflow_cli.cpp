@@ -260,12 +260,7 @@ TEST_F(CliEndToEnd, CtrlCInterruptsAndLeavesNoTemporaryFile) {
       EXPECT_EQ(results[0]["status"], "Interrupted");
     }
     // No encoder is left running for this output.
-    EXPECT_TRUE(cli_test::WaitFor(
-        [&] {
-          auto r = cli_test::Run({"pgrep", "-f", out}, dir_ + "pgrep");
-          return r.status != 0;
-        },
-        5000));
+    EXPECT_TRUE(cli_test::WaitFor([&] { return !cli_test::AnyProcessMentions(out); }, 5000));
   }
 }
 

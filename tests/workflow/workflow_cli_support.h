@@ -10,6 +10,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -115,6 +116,17 @@ inline double MeanVolume(const std::string& file, const std::string& scratch) {
       scratch);
   auto p = r.err.find("mean_volume:");
   return p == std::string::npos ? 1e9 : Number(r.err, p + 12);
+}
+
+// Whether a running process has `text` in its command line (zombies have none).
+inline bool AnyProcessMentions(const std::string& text) {
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator("/proc", ec)) {
+    const std::string name = e.path().filename();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (ReadAll(e.path().string() + "/cmdline").find(text) != std::string::npos) return true;
+  }
+  return false;
 }
 
 inline bool WaitFor(const std::function<bool()>& cond, int timeout_ms) {
