@@ -312,6 +312,14 @@ TEST_F(CliEndToEnd, ListingsProbeDryRunAndExitStatuses) {
   EXPECT_EQ(plan[0]["output"], dir_ + "dry/Merged av.mp4");
   EXPECT_NE(plan[0]["args"].get<std::string>().find("concat=n=2"), std::string::npos);
 
+  // Video-only and video+audio files cannot be merged.
+  r = cli_test::Run(Cli({"--format", "MPEG-4", "--merge", "-o", dir_ + "nomerge", In("av.mp4"),
+                         In("video only.mkv")}),
+                    dir_ + "run");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot be merged"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir_ + "nomerge"));
+
   // What the encoder offers is cached between runs; a damaged cache is detected again and
   // gives the same text.
   const std::vector<std::string> env = {std::string("PATH=") + getenv("PATH"),

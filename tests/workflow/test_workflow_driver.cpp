@@ -134,6 +134,8 @@ TEST_F(WorkflowDriver, ConvertsEachFileAndNumbersTakenNames) {
   EXPECT_EQ(driver_->BatchState(), batch_finished);
   EXPECT_EQ(driver_->FinalText(), "Conversion finished");
   EXPECT_EQ(view_.modes, (std::vector<int>{0, 2, 1, 2}));
+  EXPECT_EQ(settings_.LastProfileId(), 0);  // the format chosen is remembered
+  EXPECT_EQ(settings_.LastProfileDesc(), "H.264 AVC video, AAC audio");
   EXPECT_EQ(view_.labels[progress_label::remaining], "Conversion finished");
   EXPECT_EQ(view_.labels[progress_label::profile], "MPEG-4 <H.264 AVC video, AAC audio>");
   // Progress reached the title and ended on the plain one.
