@@ -209,6 +209,20 @@ TEST_F(WorkflowDriver, MergeNamesOneOutputAndChecksStreams) {
   driver_->AddFiles({In("x.avi"), In("y.avi")});
   ASSERT_TRUE(driver_->MergePossible());
   EXPECT_DOUBLE_EQ(driver_->MergeItem().file_duration_sec, 20);
+  EXPECT_EQ(driver_->MergeItem().input_path, in_ + "x.avi");
+  EXPECT_TRUE(driver_->MergeItem().is_merged_output);
+  // A narrowed merged range survives a change of the list; a full one follows the new length.
+  driver_->MergeItem().SetStart(5);
+  driver_->AddFiles({In("y2.avi")});
+  EXPECT_DOUBLE_EQ(driver_->MergeItem().file_duration_sec, 30);
+  EXPECT_DOUBLE_EQ(driver_->MergeItem().start_sec, 5);
+  EXPECT_DOUBLE_EQ(driver_->MergeItem().end_sec, 20);
+  driver_->MergeItem().SetStart(0);
+  driver_->MergeItem().SetEnd(30);
+  driver_->Files().DeleteRange(2, 1);
+  driver_->RecomputeMergeItem();
+  EXPECT_DOUBLE_EQ(driver_->MergeItem().file_duration_sec, 20);
+  EXPECT_DOUBLE_EQ(driver_->MergeItem().end_sec, 20);
   view_.merge = true;
   driver_->Convert();
   EXPECT_TRUE(view_.merge_offered);
