@@ -226,6 +226,8 @@ void Ffmpeg_NormalizeVideo(std::string_view codec, std::int32_t& width, std::int
     if (fps != -1) ClampTo(fps, kNtscFilm, 60.0);
     step = 4;
   }
+  // The RealVideo 2 encoder refuses frame sizes that are not multiples of 4.
+  if (codec == "rv20") step = 4;
   if (width != -1) RoundUpToStep(width, step);
   if (height != -1) RoundUpToStep(height, step);
   if (kbps != -1) {

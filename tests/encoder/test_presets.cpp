@@ -192,6 +192,7 @@ TEST(Presets, NormalizeVideo) {
       {"mjpeg", 100, 100, 30, 200001, 100, 100, 30, 200000},
       {"mpeg4", 4095, 4093, 61, 20001, 4096, 4094, 60, 20000},
       {"mpeg1video", 4095, 64, 23, 63, 4096, 64, 24000.0 / 1001, 64},
+      {"rv20", 333, 187, 30, 500, 336, 188, 30, 500},  // rv20 needs multiples of 4
       {"LIBX264", 100, 100, 25, 8, 100, 100, 25, 64},  // compared case-sensitively
   };
   for (const normalize_case& c : cases) {
