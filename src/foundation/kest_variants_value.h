@@ -8,4 +8,5 @@
 using kest_bytes = std::vector<std::uint8_t>;
 
 // Alternatives in kind order: empty, boolean, integer, real, string, byte array.
-using kest_value = std::variant<std::monostate, bool, std::int64_t, double, std::string, kest_bytes>;
+using kest_value =
+    std::variant<std::monostate, bool, std::int64_t, double, std::string, kest_bytes>;
