@@ -1,4 +1,5 @@
 #include "config/config_xml.h"
+#include "foundation/string_utils.h"
 
 #include <algorithm>
 #include <array>
@@ -17,17 +18,6 @@ bool IsBlank(char c) {
 
 bool IsNameChar(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
 }
 
 // Characters of str values written as references: controls, '#' (so that "&#" only ever
@@ -383,7 +373,7 @@ void config_xml_importer::Import(std::string_view text, config_node& target) {
       ++p;
       if (p >= len) return parser_error(p);
       const auto name = read_name();
-      if (!SameTextAscii(name, cur->name)) return closing_name_error(cur->name, name);
+      if (!Str_SameText(name, cur->name)) return closing_name_error(cur->name, name);
       if (at(p) != '>') return parser_error(p);
       if (cur == &target) return;
       config_node* up = cur->ParentNode();
@@ -416,7 +406,7 @@ void config_xml_importer::Import(std::string_view text, config_node& target) {
       if (p >= len) return parser_error(len);
       kind_code = -1;
       for (std::size_t k = 0; k < type_names.size(); ++k)
-        if (SameTextAscii(type_name, type_names[k])) kind_code = static_cast<int>(k);
+        if (Str_SameText(type_name, type_names[k])) kind_code = static_cast<int>(k);
       const auto gt = text.find('>', p);
       if (gt == std::string_view::npos || gt + 1 >= len) return parser_error(len);
       p = gt + 1;
@@ -475,7 +465,7 @@ void config_xml_importer::Import(std::string_view text, config_node& target) {
     ++p;
     if (p >= len) return parser_error(len);
     const auto closing = read_name();
-    if (!SameTextAscii(closing, name)) return closing_name_error(name, closing);
+    if (!Str_SameText(closing, name)) return closing_name_error(name, closing);
     if (at(p) != '>') return parser_error(p);
   }
   // Ran off the end before the target's closing tag.

@@ -3,21 +3,7 @@
 #include <utility>
 
 #include "config/config_xml.h"
-
-namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
-
-}  // namespace
+#include "foundation/string_utils.h"
 
 // ---------------------------------------------------------------------------------------------
 // config_node
@@ -53,7 +39,7 @@ int config_node::IndexOfChild(std::string_view child_name) const {
   if (child_name.empty()) return -1;
   const int count = ChildCount();
   for (int i = 0; i < count; ++i)
-    if (SameTextAscii(Child(i)->name, child_name)) return i;
+    if (Str_SameText(Child(i)->name, child_name)) return i;
   return -1;
 }
 
@@ -247,7 +233,7 @@ void config_list::LoadFromText(std::string_view text) {
 
 bool config_list::StripHeader(std::string& text, std::string_view header, bool remove) {
   if (text.size() < header.size() ||
-      !SameTextAscii(std::string_view(text).substr(0, header.size()), header))
+      !Str_SameText(std::string_view(text).substr(0, header.size()), header))
     return false;
   if (remove) text.erase(0, header.size());
   return true;

@@ -1,5 +1,6 @@
 // The encoder job: its setters, the automatic bit rates and the argument text.
 #include "encoder/ffmpeg_job.h"
+#include "foundation/string_utils.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,13 +13,6 @@ constexpr std::size_t kMaxName = 255;
 
 std::string Cut(std::string_view text) {
   return std::string(text.substr(0, kMaxName));
-}
-
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  return out;
 }
 
 std::string Int(std::int64_t v) {
@@ -254,7 +248,7 @@ std::string Ffmpeg_BuildArgs(ffmpeg_handle job, const ffmpeg_caps& caps) {
       output_options += " -s " + Int(video.width) + "x" + Int(video.height);
     if (video.fps > 0) output_options += " -r " + Fixed2(video.fps);
 
-    std::string codec = LowerAscii(video.codec);
+    std::string codec = Str_LowerAscii(video.codec);
     if (codec == "xvid" || codec == "divx") {
       output_options += " -vtag " + codec;
       codec = "mpeg4";
@@ -284,7 +278,7 @@ std::string Ffmpeg_BuildArgs(ffmpeg_handle job, const ffmpeg_caps& caps) {
   const bool volume_filter =
       job->audio_on && job->volume >= 0 && !caps.has_vol && job->volume != 256;
   if (job->audio_on) {
-    std::string codec = LowerAscii(audio.codec);
+    std::string codec = Str_LowerAscii(audio.codec);
     if (codec == "libmp3lame_flv") codec = "libmp3lame";
     if (codec == "pcm" || codec == "flac") audio.bitrate_kbps = -1;
     if (codec == "pcm") codec = "pcm_s16le";

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "encoder/ffmpeg_tools.h"
+#include "foundation/string_utils.h"
 
 namespace {
 
@@ -19,13 +20,6 @@ std::string_view Trim(std::string_view t) {
 
 std::string Cut(std::string s) {
   if (s.size() > kMaxText) s.resize(kMaxText);
-  return s;
-}
-
-std::string Lower(std::string_view t) {
-  std::string s(t);
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return s;
 }
 
@@ -189,7 +183,7 @@ bool Ffmpeg_ParseProbe(std::string_view text, media_info& info) {
     const auto parts = Ffmpeg_SplitParts(Ffmpeg_FirstLine(text.substr(vpos)));
     v.codec = Ffmpeg_ValueAfter("Video:", parts[0]);
     if (v.codec == "mpeg4") {
-      const std::string lower = Lower(parts[0]);
+      const std::string lower = Str_LowerAscii(parts[0]);
       if (lower.find("xvid") != std::string::npos)
         v.codec = "xvid";
       else if (lower.find("divx") != std::string::npos)
@@ -243,9 +237,9 @@ bool Ffmpeg_ParseProbe(std::string_view text, media_info& info) {
   }
 
   v.present = v.frame_count > 0 && v.width > 0 && v.height > 0;
-  v.supported = v.present && Lower(v.codec) != "none";
+  v.supported = v.present && Str_LowerAscii(v.codec) != "none";
   a.present = a.sample_count > 0;
-  a.supported = a.present && Lower(a.codec) != "none";
+  a.supported = a.present && Str_LowerAscii(a.codec) != "none";
   return true;
 }
 

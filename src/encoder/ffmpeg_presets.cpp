@@ -1,5 +1,6 @@
 // The built-in output formats and the audio tables: constant data, read without allocation.
 #include "encoder/ffmpeg_presets.h"
+#include "foundation/string_utils.h"
 
 #include <array>
 
@@ -122,17 +123,6 @@ constexpr bool SpanAllows(const kbps_span& s, std::int32_t kbps) {
   return s.lo > 0 && kbps >= s.lo && kbps <= s.hi && kbps != s.skip;
 }
 
-constexpr char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-bool EqualsLowered(std::string_view mixed, std::string_view lower) {
-  if (mixed.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < mixed.size(); ++i)
-    if (AsciiLower(mixed[i]) != lower[i]) return false;
-  return true;
-}
-
 bool AnyBitrateAllowed(int audio_class, int rate_index, bool stereo) {
   for (int b = 0; b < kAudioBitrateCount; ++b)
     if (Ffmpeg_AudioComboAllowed(audio_class, rate_index, stereo, b)) return true;
@@ -203,11 +193,11 @@ bool Ffmpeg_AudioComboAllowed(int audio_class, int rate_index, bool stereo, int 
 
 bool Ffmpeg_IsAudioComboValid(std::string_view codec, std::int32_t hz, std::int32_t channels,
                               std::int32_t kbps) {
-  if (EqualsLowered(codec, "pcm") || EqualsLowered(codec, "flac")) return true;
+  if (Str_SameText(codec, "pcm") || Str_SameText(codec, "flac")) return true;
   const bool stereo = channels >= 2;
   const int rate_index = Ffmpeg_SampleRateIndex(hz);
   for (const ffmpeg_preset& row : kPresets) {
-    if (!EqualsLowered(codec, row.audio_codec)) continue;
+    if (!Str_SameText(codec, row.audio_codec)) continue;
     if (kbps == -1) {
       // Every row of one codec shares its class, so the first answer holds for all of them.
       return AnyBitrateAllowed(row.audio_class, rate_index, stereo);

@@ -509,3 +509,20 @@ bool Hex_ToBin(std::string_view text, std::uint8_t* dest, std::size_t maximum) {
     return false;
   }
 }
+
+char Char_LowerAscii(char c) {
+  return AsciiLower(c);
+}
+
+std::string Str_LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+bool Str_SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}

@@ -60,6 +60,13 @@ bool Str_NextPart(std::string_view text, std::string_view separator, std::string
 // Removes characters of codes 0-32 at both ends.
 std::string Str_Trim(std::string_view text);
 
+// ASCII letters in lower case; every other byte (UTF-8 included) unchanged.
+char Char_LowerAscii(char c);
+std::string Str_LowerAscii(std::string_view text);
+
+// Equal texts when ASCII letter case is ignored (names, extensions, descriptions).
+bool Str_SameText(std::string_view a, std::string_view b);
+
 // A printf-like format: %[index:][-][width][.precision]type with types d, u, x (integers),
 // f, e, g (numbers), s (strings) and %%. A bad format or an argument of the wrong kind gives
 // "(error)" (reported silently).

@@ -1,19 +1,9 @@
 #include "profiles/output_profile_list.h"
+#include "foundation/string_utils.h"
 
 #include <algorithm>
 
 namespace {
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 struct category_row {
   const char* caption;
@@ -135,7 +125,7 @@ int ProfileList_Find(const profile_list& list, std::int32_t id, std::string_view
   for (int i = 0; i < ProfileList_Count(list); ++i) {
     const ffmpeg_preset& p = list.items[static_cast<size_t>(i)]->data.preset;
     if (p.id != id) continue;
-    if (EqualsIgnoreCase(p.description, description)) return i;
+    if (Str_SameText(p.description, description)) return i;
     if (same_id < 0) same_id = i;
   }
   return exact_only ? -1 : same_id;

@@ -281,6 +281,13 @@ TEST(OtherStrings, SmallHelpers) {
   EXPECT_EQ(Str_Quote("\"done"), "\"done");
   EXPECT_EQ(Str_Quote(""), "");
   EXPECT_EQ(Str_Trim("\t a b \r\n"), "a b");
+
+  // Only ASCII letters fold; UTF-8 bytes stay as they are.
+  EXPECT_EQ(Str_LowerAscii("MPEG-4 Ä.AVI"), "mpeg-4 \xC3\x84.avi");
+  EXPECT_TRUE(Str_SameText("Settings", "sETTINGS"));
+  EXPECT_FALSE(Str_SameText("Settings", "Setting"));
+  EXPECT_FALSE(Str_SameText("\xC3\x84", "\xC3\xA4"));
+  EXPECT_TRUE(Str_SameText("", ""));
 }
 
 TEST(OtherStrings, FormatSafe) {
