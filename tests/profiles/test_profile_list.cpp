@@ -246,7 +246,8 @@ TEST(ProfileChooser, CustomHeaderFirstAndShortLists) {
   ASSERT_EQ(chooser.RowCount(), 2);
   EXPECT_EQ(chooser.Rows()[0].text, "");
   EXPECT_EQ(chooser.VisibleRows(), 2);
-  ProfileList_FillChooser(chooser, profile_list{});
+  const profile_list empty;
+  ProfileList_FillChooser(chooser, empty);
   EXPECT_EQ(chooser.RowCount(), 0);
 }
 
