@@ -559,6 +559,12 @@ void batch_driver::RunJobs(std::vector<std::string>& errors) {
     } else if (FinalizeOutput()) {
       item.status = status_done;
       ++converted_count_;
+      // A merged output that had to take the next number: its inputs name that file, not the
+      // one that took its place.
+      if (merging_)
+        for (int k = 0; k < files_.Count(); ++k)
+          if (files_.Item(k).status == status_merging)
+            files_.Item(k).SetOutputPath(item.output_path);
     } else {
       item.status = status_error;
     }

@@ -479,4 +479,19 @@ TEST_F(WorkflowDriver, AFileThatAppearsDuringTheConversionIsNeverReplaced) {
   std::ifstream theirs(out_ + "race.mp4");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(theirs), {}), "theirs");
   EXPECT_EQ(OutFiles(), (std::vector<std::string>{"race.mp4", "race_2.mp4"}));
+
+  // A merged output pushed to the next number: every input names the file really written.
+  driver_->Files().Clear();
+  driver_->AddFiles({In("m1.avi"), In("m2.avi")});
+  view_.merge = true;
+  view_.on_events = [&] {
+    if (!driver_->RunningTemp().empty() && !fs::exists(out_ + "Merged m1.mp4"))
+      std::ofstream(out_ + "Merged m1.mp4") << "theirs";
+  };
+  driver_->Convert();
+  EXPECT_EQ(driver_->MergeItem().output_path, out_ + "Merged m1_2.mp4");
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(driver_->Files().Item(i).status, status_done);
+    EXPECT_EQ(driver_->Files().Item(i).output_path, out_ + "Merged m1_2.mp4");
+  }
 }
