@@ -319,8 +319,9 @@ void kx_themed_button::DrawThemed() {
 
 namespace {
 
-// One toggle-group number per button group, per set of auto-exclusive siblings, or per
-// lone toggle button.
+// One toggle-group number per exclusive button group, per set of auto-exclusive siblings,
+// or per lone toggle button. The buttons of a non-exclusive group toggle independently, so
+// each of them is a group of its own.
 int GroupIndexFor(QAbstractButton* control, bool& exclusive) {
   static int next_group = 1000;
   const QVariant own = control->property("group_index");
@@ -328,8 +329,8 @@ int GroupIndexFor(QAbstractButton* control, bool& exclusive) {
   if (own.isValid()) return own.toInt();
   QObject* holder = control;
   if (QButtonGroup* group = control->group()) {
-    holder = group;
     exclusive = group->exclusive();
+    if (exclusive) holder = group;
   } else if (exclusive && control->parent()) {
     holder = control->parent();
   }

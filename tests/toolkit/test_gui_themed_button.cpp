@@ -376,6 +376,29 @@ TEST(ThemedReplace, ToolButtonBringsItsToggleSettings) {
   EXPECT_TRUE(tb->Down());
   ta->SetDown(true);
   EXPECT_FALSE(tb->Down());
+
+  // Exclusive button groups keep one button down; the buttons of a non-exclusive group stay
+  // independent toggles.
+  for (const bool exclusive : {true, false}) {
+    QButtonGroup group;
+    group.setExclusive(exclusive);
+    std::vector<kx_themed_button*> themed;
+    for (int i = 0; i < 2; ++i) {
+      auto* t = new QToolButton(&window);
+      t->setCheckable(true);
+      group.addButton(t);
+      t->setChecked(!exclusive || i == 0);
+      themed.push_back(kx_themed_button::Replace(t, true));
+    }
+    EXPECT_EQ(themed[0]->group_index == themed[1]->group_index, exclusive);
+    EXPECT_EQ(themed[0]->allow_all_up, !exclusive);
+    EXPECT_TRUE(themed[0]->Down());
+    EXPECT_EQ(themed[1]->Down(), !exclusive);
+    themed[1]->SetDown(true);
+    EXPECT_EQ(themed[0]->Down(), !exclusive) << "exclusive " << exclusive;
+    themed[0]->SetDown(false);
+    EXPECT_TRUE(themed[1]->Down());
+  }
 }
 
 TEST(ThemedReplace, PanelTakesOverTheChildren) {
