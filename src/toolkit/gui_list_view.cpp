@@ -107,6 +107,8 @@ KestListView::KestListView(QWidget* parent) : QTreeView(parent), model_(new Kest
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   header()->setStretchLastSection(false);
+  // Column widths are the owner's: a narrow window may give a column only a few pixels.
+  header()->setMinimumSectionSize(0);
   header()->setSectionsMovable(false);
   // The selection stays visible when the list loses the focus.
   QPalette pal = palette();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
 #include <set>
@@ -60,6 +61,14 @@ TEST_F(ListView, OwnerFillsTheRows) {
   Text(2, 1);
   Text(2, 2);
   EXPECT_EQ(asked_, std::vector<int>{2});
+
+  // A column takes exactly the width it is given, however narrow, and keeps it when the
+  // count changes.
+  for (const int width : {250, 7, 1, 0}) {
+    view_.SetColumnWidth(1, width);
+    view_.SetItemCount(view_.GetItemCount() + 1);
+    EXPECT_EQ(view_.header()->sectionSize(1), width);
+  }
 }
 
 TEST_F(ListView, EmptyTextShowsOnTheSecondRow) {
