@@ -85,9 +85,10 @@ app_settings::app_settings() : tree_(std::make_unique<config_list>("Config")) {
 
 app_settings::~app_settings() = default;
 
-void app_settings::ReadText(const std::string& file_text, profile_list& profiles) {
+void app_settings::ReadFile(const std::string& file, profile_list& profiles) {
   try {
-    std::string text = file_text;
+    // A file that exists but cannot be read is reported below, not taken for an empty one.
+    std::string text = File_Exists(file) ? File_Load(file, false) : std::string();
     if (!text.empty() && config_list::StripHeader(text, settings_header, true))
       tree_->LoadFromText(text);
     tree_->ResetCursor();
@@ -129,11 +130,11 @@ void app_settings::Load(const settings_location& where, profile_list& profiles) 
   // Settings that could not be written beside the program went to the user folder: read them
   // back from there, or they would be lost at every start.
   if (!File_Exists(file) && File_Exists(where.FallbackFile())) file = where.FallbackFile();
-  ReadText(File_Exists(file) ? File_Load(file, true) : std::string(), profiles);
+  ReadFile(file, profiles);
 }
 
 void app_settings::LoadFile(const std::string& file, profile_list& profiles) {
-  ReadText(File_Exists(file) ? File_Load(file, true) : std::string(), profiles);
+  ReadFile(file, profiles);
 }
 
 std::string app_settings::Save(const settings_location& where, const profile_list& profiles) {

@@ -67,7 +67,7 @@ class app_settings {
   std::string program_folder;
 
  private:
-  void ReadText(const std::string& text, profile_list& profiles);
+  void ReadFile(const std::string& file, profile_list& profiles);
   void ResolveFolders();
 
   std::unique_ptr<config_list> tree_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -115,6 +117,33 @@ TEST_F(WorkflowSettings, FileWithoutHeaderIsIgnoredAndReplaced) {
   EXPECT_EQ(s.LastOutputFolder(), root_ + "home/Documents/");
   s.Save(Where(), *profiles_);
   EXPECT_EQ(Read(root_ + "X/App/Flenmark/config.xml").rfind("<!-- Flenmark", 0), 0u);
+}
+
+TEST_F(WorkflowSettings, UnreadableFileIsReportedAndDefaultsTakeOver) {
+  fs::create_directories(root_ + "X/Data");
+  const std::string file = root_ + "X/Data/config.xml";
+  Write(file, std::string(settings_header) +
+                  "\r\n<Config><Settings><PlaySound type=\"bool\">0</PlaySound></Settings>"
+                  "</Config>\r\n");
+  // The file exists but may not be read: without any permission, read by an unprivileged
+  // user (the folders stay passable).
+  chmod(file.c_str(), 0);
+  chmod(root_.c_str(), 0755);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    app_settings s;
+    s.Load(Where(), *profiles_);
+    const bool told =
+        messages_.Texts() ==
+        std::vector<std::string>{"Error reading config file. Please check your disk for errors."};
+    _exit(!told ? 1 : (s.PlaySound() && s.LastProfileId() == 255 ? 0 : 2));
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no message, 2: not the defaults, 3: no user switch";
 }
 
 TEST_F(WorkflowSettings, SettingsWrittenToTheUserFolderComeBack) {
