@@ -389,8 +389,12 @@ kx_themed_button* kx_themed_button::Replace(QWidget* control, bool free_old) {
     // keeps receiving the click.
     handled = click_probe::Connected(*plain);
     if (handled) {
-      connect(button, &kx_themed_button::clicked, plain,
-              [plain, button] { Q_EMIT plain->clicked(button->Down()); });
+      connect(button, &kx_themed_button::clicked, plain, [plain, button] {
+        // Kept inside the new button, the old one covers it exactly: a handler that places
+        // something next to the sender (a menu below it) places it at the new button.
+        if (plain->parentWidget() == button) plain->setGeometry(button->rect());
+        Q_EMIT plain->clicked(button->Down());
+      });
     }
   }
   button->SetCreating(false);

@@ -321,7 +321,11 @@ TEST(ThemedReplace, PushButtonKeepsPlaceCaptionAndHandler) {
   plain->setToolTip(QStringLiteral("Stops the batch"));
   plain->setObjectName(QStringLiteral("btnStop"));
   int handled = 0;
-  QObject::connect(plain, &QPushButton::clicked, &window, [&] { ++handled; });
+  QPoint below_sender;  // where a handler would open a menu under the clicked button
+  QObject::connect(plain, &QPushButton::clicked, &window, [&] {
+    ++handled;
+    below_sender = plain->mapToGlobal(QPoint(0, plain->height()));
+  });
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   const QRect place = plain->geometry();
@@ -341,6 +345,7 @@ TEST(ThemedReplace, PushButtonKeepsPlaceCaptionAndHandler) {
   QTest::mouseClick(themed, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(handled, 1) << themed->geometry().x() << "," << themed->geometry().y() << " "
                         << themed->isEnabled() << themed->State();
+  EXPECT_EQ(below_sender, themed->mapToGlobal(QPoint(0, themed->height())));
 
   // Without a handler the old button is simply gone.
   QPointer<QPushButton> lone(before);
