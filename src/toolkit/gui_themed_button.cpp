@@ -393,6 +393,8 @@ kx_themed_button* kx_themed_button::Replace(QWidget* control, bool free_old) {
         // Kept inside the new button, the old one covers it exactly: a handler that places
         // something next to the sender (a menu below it) places it at the new button.
         if (plain->parentWidget() == button) plain->setGeometry(button->rect());
+        // A handler may ask the sender whether it is checked.
+        if (plain->isCheckable()) plain->setChecked(button->Down());
         Q_EMIT plain->clicked(button->Down());
       });
     }

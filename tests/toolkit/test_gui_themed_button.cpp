@@ -351,6 +351,18 @@ TEST(ThemedReplace, PushButtonKeepsPlaceCaptionAndHandler) {
   QPointer<QPushButton> lone(before);
   kx_themed_button::Replace(before, true);
   EXPECT_TRUE(lone.isNull());
+
+  // A toggle button's handler finds the sender checked as the new button is down.
+  auto* toggle = new QPushButton(QStringLiteral("Loop"), &window);
+  toggle->setCheckable(true);
+  std::vector<std::pair<bool, bool>> seen;  // (argument, sender checked)
+  QObject::connect(toggle, &QPushButton::clicked, &window,
+                   [&](bool checked) { seen.emplace_back(checked, toggle->isChecked()); });
+  kx_themed_button* themed_toggle = kx_themed_button::Replace(toggle, true);
+  themed_toggle->show();
+  QTest::mouseClick(themed_toggle, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(themed_toggle, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{true, true}, {false, false}}));
 }
 
 TEST(ThemedReplace, ToolButtonBringsItsToggleSettings) {
