@@ -351,6 +351,14 @@ struct click_probe : QAbstractButton {
   }
 };
 
+// Whether anything listens to a control's request for its own context menu.
+struct menu_probe : QWidget {
+  static bool Connected(const QWidget& control) {
+    constexpr auto test = &menu_probe::isSignalConnected;
+    return (control.*test)(QMetaMethod::fromSignal(&QWidget::customContextMenuRequested));
+  }
+};
+
 }  // namespace
 
 kx_themed_button* kx_themed_button::Replace(QWidget* control, bool free_old) {
@@ -398,6 +406,15 @@ kx_themed_button* kx_themed_button::Replace(QWidget* control, bool free_old) {
         Q_EMIT plain->clicked(button->Down());
       });
     }
+  }
+  // The same for a context menu that the old control's owner builds on request.
+  if (menu_probe::Connected(*control)) {
+    handled = true;
+    connect(button, &QWidget::customContextMenuRequested, control,
+            [control, button](const QPoint& pos) {
+              if (control->parentWidget() == button) control->setGeometry(button->rect());
+              Q_EMIT control->customContextMenuRequested(pos);
+            });
   }
   button->SetCreating(false);
   button->UpdateStates();

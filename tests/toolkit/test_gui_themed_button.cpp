@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QButtonGroup>
+#include <QContextMenuEvent>
 #include <QEnterEvent>
 #include <QFrame>
 #include <QPointer>
@@ -363,6 +364,17 @@ TEST(ThemedReplace, PushButtonKeepsPlaceCaptionAndHandler) {
   QTest::mouseClick(themed_toggle, Qt::LeftButton, {}, QPoint(5, 5));
   QTest::mouseClick(themed_toggle, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{true, true}, {false, false}}));
+
+  // A context menu built on request still comes, at the point asked for.
+  auto* with_menu = new QPushButton(QStringLiteral("Add"), &window);
+  with_menu->setContextMenuPolicy(Qt::CustomContextMenu);
+  std::vector<QPoint> asked;
+  QObject::connect(with_menu, &QWidget::customContextMenuRequested, &window,
+                   [&](const QPoint& pos) { asked.push_back(pos); });
+  kx_themed_button* themed_menu = kx_themed_button::Replace(with_menu, true);
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(7, 9));
+  QCoreApplication::sendEvent(themed_menu, &request);
+  EXPECT_EQ(asked, std::vector<QPoint>{QPoint(7, 9)});
 }
 
 TEST(ThemedReplace, ToolButtonBringsItsToggleSettings) {
