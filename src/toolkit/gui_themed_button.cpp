@@ -1,6 +1,7 @@
 #include "toolkit/gui_themed_button.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
 #include <QEnterEvent>
 #include <QFontMetrics>
@@ -385,6 +386,9 @@ kx_themed_button* kx_themed_button::Replace(QWidget* control, bool free_old) {
       if (tool->toolButtonStyle() == Qt::ToolButtonTextUnderIcon)
         button->ButtonTheme().glyph_layout = 0;
       if (tool->toolButtonStyle() == Qt::ToolButtonIconOnly) caption.clear();
+      // A tool button driven by an action triggers it itself, not through its click signal.
+      if (QAction* action = tool->defaultAction())
+        connect(button, &kx_themed_button::clicked, action, [action] { action->trigger(); });
     }
     button->SetCaption(caption);
     if (plain->isCheckable()) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QContextMenuEvent>
 #include <QEnterEvent>
@@ -427,6 +428,24 @@ TEST(ThemedReplace, ToolButtonBringsItsToggleSettings) {
     EXPECT_EQ(themed[0]->Down(), !exclusive) << "exclusive " << exclusive;
     themed[0]->SetDown(false);
     EXPECT_TRUE(themed[1]->Down());
+  }
+}
+
+TEST(ThemedReplace, ToolButtonKeepsItsAction) {
+  for (const bool checkable : {false, true}) {
+    QWidget window;
+    QAction action(QStringLiteral("Go"), &window);
+    action.setCheckable(checkable);
+    int fired = 0;
+    QObject::connect(&action, &QAction::triggered, &window, [&] { ++fired; });
+    auto* tool = new QToolButton(&window);
+    tool->setDefaultAction(&action);
+    kx_themed_button* themed = kx_themed_button::Replace(tool, true);
+    themed->show();
+    QTest::mouseClick(themed, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(fired, 1) << "checkable " << checkable;
+    EXPECT_EQ(action.isChecked(), checkable);
+    EXPECT_EQ(themed->Down(), checkable);
   }
 }
 
