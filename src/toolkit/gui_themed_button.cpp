@@ -343,12 +343,15 @@ int GroupIndexFor(QAbstractButton* control, bool& exclusive) {
   return index.toInt();
 }
 
-// Whether anything listens to a button's click. The test is protected in QObject; a member
-// pointer named through a derived class reaches it for any object.
+// Whether anything listens to a button's click, or to its toggle when it is a toggle button.
+// The test is protected in QObject; a member pointer named through a derived class reaches
+// it for any object.
 struct click_probe : QAbstractButton {
   static bool Connected(const QAbstractButton& button) {
     constexpr auto test = &click_probe::isSignalConnected;
-    return (button.*test)(QMetaMethod::fromSignal(&QAbstractButton::clicked));
+    return (button.*test)(QMetaMethod::fromSignal(&QAbstractButton::clicked)) ||
+           (button.isCheckable() &&
+            (button.*test)(QMetaMethod::fromSignal(&QAbstractButton::toggled)));
   }
 };
 

@@ -365,6 +365,15 @@ TEST(ThemedReplace, PushButtonKeepsPlaceCaptionAndHandler) {
   QTest::mouseClick(themed_toggle, Qt::LeftButton, {}, QPoint(5, 5));
   QTest::mouseClick(themed_toggle, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{true, true}, {false, false}}));
+  // ... and one that listens only to the toggle hears it too.
+  auto* listened = new QPushButton(QStringLiteral("Mute"), &window);
+  listened->setCheckable(true);
+  std::vector<bool> toggles;
+  QObject::connect(listened, &QPushButton::toggled, &window,
+                   [&](bool on) { toggles.push_back(on); });
+  kx_themed_button* themed_listened = kx_themed_button::Replace(listened, true);
+  QTest::mouseClick(themed_listened, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(toggles, std::vector<bool>{true});
 
   // A context menu built on request still comes, at the point asked for.
   auto* with_menu = new QPushButton(QStringLiteral("Add"), &window);
