@@ -3,10 +3,10 @@
 
 #include "encoder/ffmpeg_tools.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <chrono>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "foundation/os_utils.h"
@@ -23,8 +23,9 @@ ffmpeg_idle_handler& DefaultIdle() {
 }
 
 bool IsFile(const std::string& path) {
-  struct stat st {};
-  return !path.empty() && stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  std::error_code ec;
+  return !path.empty() && std::filesystem::exists(path, ec) &&
+         !std::filesystem::is_directory(path, ec);
 }
 
 bool AppendChunk(std::string_view chunk, void* data) {

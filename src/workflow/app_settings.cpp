@@ -1,9 +1,9 @@
 #include "workflow/app_settings.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "foundation/kest_errors.h"
 #include "foundation/os_utils.h"
@@ -13,6 +13,14 @@
 #include "workflow/msg_dlg.h"
 
 namespace {
+
+// True when file a was modified after file b; false when either cannot be read.
+bool IsNewer(const std::string& a, const std::string& b) {
+  std::error_code ea, eb;
+  const auto ta = std::filesystem::last_write_time(a, ea);
+  const auto tb = std::filesystem::last_write_time(b, eb);
+  return !ea && !eb && ta > tb;
+}
 
 // Date and time as days since 1899-12-30 with the time of day as the fraction.
 double Now_AsDateTime() {
@@ -47,8 +55,8 @@ std::string Normalize(const std::string& path) {
 }
 
 bool File_Exists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
 const std::string* AsString(const config_node& n) {
@@ -128,8 +136,10 @@ void app_settings::Load(const settings_location& where, profile_list& profiles) 
   program_folder = where.program_folder;
   std::string file = where.SettingsFile();
   // Settings that could not be written beside the program went to the user folder: read them
-  // back from there, or they would be lost at every start.
-  if (!File_Exists(file) && File_Exists(where.FallbackFile())) file = where.FallbackFile();
+  // back from there, or they would be lost at every start. That holds too when an older file
+  // sits in the data folder and could not be replaced: the newer of the two is the last save.
+  const std::string fallback = where.FallbackFile();
+  if (File_Exists(fallback) && (!File_Exists(file) || IsNewer(fallback, file))) file = fallback;
   ReadFile(file, profiles);
 }
 

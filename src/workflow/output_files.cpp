@@ -1,19 +1,11 @@
 #include "workflow/output_files.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 
-namespace {
+#include "foundation/platform/file_ops.h"
 
-bool Taken(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0;
-}
+namespace {
 
 // The k-th candidate for path: k = 1 is the path itself, then folder/base_k.ext.
 std::string Candidate(const std::string& path, int k) {
@@ -29,34 +21,12 @@ std::string Candidate(const std::string& path, int k) {
 
 constexpr int kMaxTries = 100000;
 
-// Moves without replacing; EEXIST when the target exists.
-int RenameNoReplace(const std::string& from, const std::string& to) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  int err = errno;
-  if (err != EINVAL && err != ENOSYS && err != ENOTSUP) return err;
-  // The file system cannot rename without replacing: a hard link fails on an existing name.
-  if (link(from.c_str(), to.c_str()) == 0) {
-    unlink(from.c_str());
-    return 0;
-  }
-  err = errno;
-  if (err == EEXIST) return err;
-  // No hard links either: claim the name first, then move over the claimed empty file.
-  int fd = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return errno;
-  close(fd);
-  if (rename(from.c_str(), to.c_str()) == 0) return 0;
-  err = errno;
-  unlink(to.c_str());
-  return err;
-}
-
 }  // namespace
 
 std::string Output_UniqueName(const std::string& path, const std::set<std::string>* also_taken) {
   for (int k = 1; k < kMaxTries; ++k) {
     std::string c = Candidate(path, k);
-    if (!Taken(c) && !(also_taken && also_taken->count(c))) return c;
+    if (!Platform_PathTaken(c) && !(also_taken && also_taken->count(c))) return c;
   }
   return path;
 }
@@ -64,13 +34,10 @@ std::string Output_UniqueName(const std::string& path, const std::set<std::strin
 std::string Output_ReserveTemp(const std::string& path) {
   for (int k = 1; k < kMaxTries; ++k) {
     std::string c = Candidate(path, k);
-    if (Taken(c)) continue;
-    int fd = open(c.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      close(fd);
-      return c;
-    }
-    if (errno != EEXIST) return {};
+    if (Platform_PathTaken(c)) continue;
+    const int err = Platform_CreateExclusive(c);
+    if (err == 0) return c;
+    if (err != EEXIST) return {};
   }
   return {};
 }
@@ -79,8 +46,8 @@ std::string Output_MoveNoReplace(const std::string& temp, const std::string& tar
   if (temp == target) return target;
   for (int k = 1; k < kMaxTries; ++k) {
     std::string c = Candidate(target, k);
-    if (Taken(c)) continue;
-    int err = RenameNoReplace(temp, c);
+    if (Platform_PathTaken(c)) continue;
+    const int err = Platform_RenameNoReplace(temp, c);
     if (err == 0) return c;
     if (err != EEXIST) return {};
   }
@@ -89,5 +56,5 @@ std::string Output_MoveNoReplace(const std::string& temp, const std::string& tar
 
 bool Output_Remove(const std::string& path) {
   if (path.empty()) return true;
-  return unlink(path.c_str()) == 0 || errno == ENOENT;
+  return Platform_RemoveFile(path);
 }

@@ -382,7 +382,8 @@ TEST(ThemedReplace, PushButtonKeepsPlaceCaptionAndHandler) {
   QObject::connect(with_menu, &QWidget::customContextMenuRequested, &window,
                    [&](const QPoint& pos) { asked.push_back(pos); });
   kx_themed_button* themed_menu = kx_themed_button::Replace(with_menu, true);
-  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(7, 9));
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(7, 9),
+                            themed_menu->mapToGlobal(QPoint(7, 9)));
   QCoreApplication::sendEvent(themed_menu, &request);
   EXPECT_EQ(asked, std::vector<QPoint>{QPoint(7, 9)});
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
 
 #include <filesystem>
 #include <fstream>
@@ -169,6 +171,13 @@ TEST_F(WorkflowSettings, SettingsWrittenToTheUserFolderComeBack) {
   app_settings third;
   third.Load(where, *profiles_);
   EXPECT_TRUE(third.PlaySound());
+  // An older data-folder file that could not be replaced does not hide the newer save.
+  fs::last_write_time(where.SettingsFile(),
+                      fs::last_write_time(where.FallbackFile()) - std::chrono::hours(1));
+  app_settings fourth;
+  fourth.Load(where, *profiles_);
+  EXPECT_FALSE(fourth.PlaySound());
+  EXPECT_EQ(fourth.LastOutputFolder(), root_ + "out/");
 }
 
 TEST_F(WorkflowSettings, StartProfileAndCommandLine) {
