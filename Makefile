@@ -15,11 +15,12 @@ build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Every test, then the core tests again under AddressSanitizer + UBSan.
+# The core tests under AddressSanitizer + UBSan, a short fuzzing run, then every test; the
+# full run comes last so that its summary closes the output.
 test: build
-	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory asan
 	@$(MAKE) --no-print-directory fuzz
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The fast tests only (no real encoder, fuzzing or sanitizer runs).
 test-fast: build
