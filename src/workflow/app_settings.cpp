@@ -59,8 +59,10 @@ bool File_Exists(const std::string& path) {
   return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-const std::string* AsString(const config_node& n) {
-  return std::get_if<std::string>(&n.value);
+// The node's text, or an empty text when it holds none.
+std::string TextOf(const config_node& n) {
+  const std::string* s = std::get_if<std::string>(&n.value);
+  return s ? *s : std::string();
 }
 
 }  // namespace
@@ -166,15 +168,13 @@ std::string app_settings::Save(const settings_location& where, const profile_lis
 }
 
 std::string app_settings::LastInputFolder() const {
-  const std::string* s = AsString(*last_input_folder_);
-  return s ? *s : std::string();
+  return TextOf(*last_input_folder_);
 }
 void app_settings::SetLastInputFolder(const std::string& folder) {
   last_input_folder_->SetValue(folder);
 }
 std::string app_settings::LastOutputFolder() const {
-  const std::string* s = AsString(*last_output_folder_);
-  return s ? *s : std::string();
+  return TextOf(*last_output_folder_);
 }
 void app_settings::SetLastOutputFolder(const std::string& folder) {
   last_output_folder_->SetValue(folder);
@@ -188,8 +188,7 @@ void app_settings::SetLastProfileId(std::int64_t id) {
   last_profile_id_->SetValue(id);
 }
 std::string app_settings::LastProfileDesc() const {
-  const std::string* s = AsString(*last_profile_desc_);
-  return s ? *s : std::string();
+  return TextOf(*last_profile_desc_);
 }
 void app_settings::SetLastProfileDesc(const std::string& desc) {
   last_profile_desc_->SetValue(desc);

@@ -91,7 +91,11 @@ void Msg_Error(std::string_view text) {
   Msg_Show("Error", text, msg_kind_error, true, nullptr);
 }
 
-int Msg_YesNo(std::string_view text, int default_result, bool* show_flag, int* remembered_result) {
+namespace {
+
+// A question with an accepting first button (the default) and a cancelling second one.
+msg_dlg_rec TwoButtonQuestion(std::string_view text, int default_result, const char* accept,
+                              int accept_result, const char* cancel, int cancel_result) {
   msg_dlg_rec r;
   MsgDlg_Clear(r);
   r.title = "Question";
@@ -99,9 +103,17 @@ int Msg_YesNo(std::string_view text, int default_result, bool* show_flag, int* r
   r.kind = msg_kind_question;
   r.beep = false;
   r.button_count = 2;
-  SetButton(r, 0, "&Yes", msg_result_yes, true, false);
-  SetButton(r, 1, "&No", msg_result_no, false, true);
+  SetButton(r, 0, accept, accept_result, true, false);
+  SetButton(r, 1, cancel, cancel_result, false, true);
   r.result = default_result;
+  return r;
+}
+
+}  // namespace
+
+int Msg_YesNo(std::string_view text, int default_result, bool* show_flag, int* remembered_result) {
+  msg_dlg_rec r =
+      TwoButtonQuestion(text, default_result, "&Yes", msg_result_yes, "&No", msg_result_no);
   r.show_flag = show_flag;
   r.remembered_result = remembered_result;
   MsgDlg_Execute(r);
@@ -109,16 +121,8 @@ int Msg_YesNo(std::string_view text, int default_result, bool* show_flag, int* r
 }
 
 int Msg_OkCancel(std::string_view text, int default_result, int timeout_sec) {
-  msg_dlg_rec r;
-  MsgDlg_Clear(r);
-  r.title = "Question";
-  r.text = text;
-  r.kind = msg_kind_question;
-  r.beep = false;
-  r.button_count = 2;
-  SetButton(r, 0, "&OK", msg_result_ok, true, false);
-  SetButton(r, 1, "&Cancel", msg_result_cancel, false, true);
-  r.result = default_result;
+  msg_dlg_rec r =
+      TwoButtonQuestion(text, default_result, "&OK", msg_result_ok, "&Cancel", msg_result_cancel);
   r.timeout_sec = timeout_sec;
   MsgDlg_Execute(r);
   return r.result;
